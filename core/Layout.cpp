@@ -1,0 +1,23 @@
+#include "core/Layout.h"
+#include "core/Numbers.h"
+
+namespace vortan {
+
+int32_t viewPortExtent(int32_t windowOuter, int32_t layerOuter, int32_t marginTwips) {
+    const int32_t twips =
+        minOf(maxOf(windowOuter * kTwipsPerPixel - marginTwips, 10), layerOuter * kTwipsPerPixel);
+    return roundHalfEven(double(twips) / kTwipsPerPixel);
+}
+
+QSize layoutViewPort(QSize windowOuter, QSize layerOuter) {
+    return {viewPortExtent(windowOuter.width(), layerOuter.width(), 2000),
+            viewPortExtent(windowOuter.height(), layerOuter.height(), 800)};
+}
+
+int32_t navigatorOuterHeight(int32_t layerOuterHeight, float navScale) {
+    if (!(navScale > 0)) return 2; // a level without width: just the border
+    const float twips = float(layerOuterHeight * kTwipsPerPixel) / navScale + float(2 * kTwipsPerPixel);
+    return roundHalfEven(twips / kTwipsPerPixel);
+}
+
+} // namespace vortan

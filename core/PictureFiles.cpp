@@ -1,0 +1,682 @@
+// Reading BMP and GIF pictures and writing BMP pictures.
+//
+// Both readers are our own: every size, offset and run in a file is checked against
+// the file before it is used, a picture is never allocated before its announced size
+// is known to be acceptable, and a file that ends too early is refused instead of
+// giving a picture with rows that were never read.
+#include "core/PictureSurface.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+namespace vortan {
+
+namespace {
+
+const uint32_t kBlackPixel = toPixel(kBlack);
+
+uint16_t le16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+void put16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+std::optional<QImage> failure(QString& why, const QString& reason) {
+    why = reason;
+    return std::nullopt;
+}
+
+QString truncatedText() {
+    return QStringLiteral("The picture file ends too early.");
+}
+QString tooLargeText() {
+    return QStringLiteral("The picture is too large.");
+}
+QString noPixelsText() {
+    return QStringLiteral("The picture has no pixels.");
+}
+QString unreadableText() {
+    return QStringLiteral("The picture file cannot be read.");
+}
+
+// Reads exactly n bytes; false when the file ends first or the read fails.
+bool readExact(QFile& file, void* dst, qint64 n) {
+    return n == 0 || file.read(static_cast<char*>(dst), n) == n;
+}
+
+// A blank picture of the given size, or nothing when memory runs out.
+std::optional<QImage> blankPicture(int64_t width, int64_t height, uint32_t fill, QString& why) {
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    if (image.isNull()) return failure(why, QStringLiteral("Not enough memory for the picture."));
+    image.fill(fill);
+    return image;
+}
+
+// ---------------------------------------------------------------------------------
+// BMP
+
+enum BmpCompression : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3, BiAlphaBitfields = 6 };
+
+// One colour channel of a 16- or 32-bit pixel, scaled to 0..255.
+struct Channel {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint64_t max = 0;
+
+    explicit Channel(uint32_t m = 0) : mask(m) {
+        if (m == 0) return;
+        shift = std::countr_zero(m);
+        max = m >> shift;
+    }
+    uint32_t operator()(uint32_t pixel) const {
+        if (max == 0) return 0;
+        const uint64_t v = (pixel & mask) >> shift;
+        if (max == 255) return uint32_t(v);
+        return uint32_t((v * 255 + max / 2) / max);
+    }
+};
+
+struct BmpLayout {
+    int64_t width = 0;
+    int64_t height = 0; // rows, always positive
+    bool topDown = false;
+    int bitsPerPixel = 0;
+    uint32_t compression = BiRgb;
+    uint32_t dataOffset = 0;
+    std::array<uint32_t, 256> palette{};
+    Channel red, green, blue;
+};
+
+bool readableCoding(uint32_t compression, int bpp, bool os2) {
+    switch (compression) {
+    case BiRgb:
+        return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+    case BiRle8:
+        return bpp == 8;
+    case BiRle4:
+        return bpp == 4;
+    case BiBitfields:
+    case BiAlphaBitfields:
+        return !os2 && (bpp == 16 || bpp == 32);
+    default:
+        return false;
+    }
+}
+
+// Everything a BMP holds before its pixels: file header, the largest info header,
+// the masks and a full palette.
+constexpr qint64 kBmpHeadBytes = 14 + 124 + 16 + 256 * 4;
+
+std::optional<QImage> decodeRows(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
+    const int64_t rowBits = bmp.width * bmp.bitsPerPixel;
+    const int64_t stride = (rowBits + 31) / 32 * 4;
+    const int64_t rowBytes = (rowBits + 7) / 8;
+    // The last row's padding is not needed to draw it, so a writer that leaves it out is forgiven.
+    if (bmp.dataOffset + stride * (bmp.height - 1) + rowBytes > fileSize)
+        return failure(why, truncatedText());
+
+    auto image = blankPicture(bmp.width, bmp.height, kBlackPixel, why);
+    if (!image) return image;
+    if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
+
+    std::vector<uint8_t> row(static_cast<size_t>(stride));
+    const int w = int(bmp.width);
+    for (int64_t i = 0; i < bmp.height; ++i) {
+        if (!readExact(file, row.data(), i + 1 < bmp.height ? stride : rowBytes))
+            return failure(why, unreadableText());
+        auto* out = reinterpret_cast<uint32_t*>(image->scanLine(int(bmp.topDown ? i : bmp.height - 1 - i)));
+        const uint8_t* in = row.data();
+        switch (bmp.bitsPerPixel) {
+        case 1:
+            for (int x = 0; x < w; ++x)
+                out[x] = bmp.palette[(in[x >> 3] >> (7 - (x & 7))) & 1];
+            break;
+        case 4:
+            for (int x = 0; x < w; ++x)
+                out[x] = bmp.palette[(x & 1) ? in[x >> 1] & 0x0F : in[x >> 1] >> 4];
+            break;
+        case 8:
+            for (int x = 0; x < w; ++x)
+                out[x] = bmp.palette[in[x]];
+            break;
+        case 16:
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = le16(in + 2 * x);
+                out[x] = 0xFF000000u | bmp.red(p) << 16 | bmp.green(p) << 8 | bmp.blue(p);
+            }
+            break;
+        case 24:
+            for (int x = 0; x < w; ++x, in += 3)
+                out[x] = 0xFF000000u | uint32_t(in[2]) << 16 | in[1] << 8 | in[0];
+            break;
+        case 32:
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = le32(in + 4 * x);
+                out[x] = 0xFF000000u | bmp.red(p) << 16 | bmp.green(p) << 8 | bmp.blue(p);
+            }
+            break;
+        }
+    }
+    return image;
+}
+
+// Run-length coded pixels (4 or 8 bits). Pixels the runs skip stay black, the editor's
+// empty colour. A stream that stops before its end marker and before the last row is
+// refused as cut short.
+std::optional<QImage> decodeRle(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
+    // No encoder needs more than two bytes per pixel plus a line end per row; reading
+    // more would only let a broken file make us hold an arbitrary amount of memory.
+    const qint64 available = fileSize - bmp.dataOffset;
+    const qint64 limit = 2 * bmp.width * bmp.height + 4 * bmp.height + 16;
+    const qint64 length = std::min(available, limit);
+    if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
+    const QByteArray bytes = file.read(length);
+    if (bytes.size() != length) return failure(why, unreadableText());
+
+    auto image = blankPicture(bmp.width, bmp.height, kBlackPixel, why);
+    if (!image) return image;
+
+    const auto* s = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const qint64 n = bytes.size();
+    const bool rle8 = bmp.compression == BiRle8;
+    qint64 i = 0;
+    int64_t x = 0, row = 0;
+    bool ended = false;
+    uint32_t* line = nullptr;
+    auto lineOf = [&](int64_t r) {
+        return reinterpret_cast<uint32_t*>(image->scanLine(int(bmp.topDown ? r : bmp.height - 1 - r)));
+    };
+    auto put = [&](int64_t at, uint32_t index) {
+        if (at < bmp.width) line[at] = bmp.palette[index];
+    };
+    while (true) {
+        if (row >= bmp.height) { // runs past the last row are ignored
+            ended = true;
+            break;
+        }
+        if (i + 2 > n) break;
+        line = lineOf(row);
+        const uint8_t count = s[i], value = s[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (int k = 0; k < count; ++k)
+                put(x + k, rle8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+            x += count;
+        } else if (value == 0) {
+            x = 0;
+            ++row;
+        } else if (value == 1) {
+            ended = true;
+            break;
+        } else if (value == 2) {
+            if (i + 2 > n) break;
+            x += s[i];
+            row += s[i + 1];
+            i += 2;
+        } else {
+            const qint64 used = rle8 ? value : (value + 1) / 2;
+            if (i + used > n) break;
+            for (int k = 0; k < value; ++k)
+                put(x + k, rle8 ? s[i + k] : (k & 1) ? s[i + k / 2] & 0x0F : s[i + k / 2] >> 4);
+            x += value;
+            i += (used + 1) & ~1; // absolute runs are padded to a whole word
+        }
+    }
+    // Without the end marker the stream is only whole when it reached the last pixel.
+    if (!ended && !(row == bmp.height - 1 && x >= bmp.width)) {
+        if (length < available) return failure(why, QStringLiteral("The picture's pixel runs are damaged."));
+        return failure(why, truncatedText());
+    }
+    return image;
+}
+
+std::optional<QImage> loadBmp(QFile& file, QString& why) {
+    const qint64 fileSize = file.size();
+    const QByteArray headBytes = file.read(kBmpHeadBytes);
+    const auto* h = reinterpret_cast<const uint8_t*>(headBytes.constData());
+    const qint64 headSize = headBytes.size();
+    if (headSize < 18) return failure(why, truncatedText());
+
+    BmpLayout bmp;
+    bmp.dataOffset = le32(h + 10);
+    const uint32_t infoSize = le32(h + 14);
+    uint32_t coloursUsed = 0;
+    int paletteEntrySize = 4;
+    bool os2 = false;
+    if (infoSize == 12) { // OS/2 and old Windows core header
+        if (headSize < 26) return failure(why, truncatedText());
+        bmp.width = le16(h + 18);
+        bmp.height = le16(h + 20);
+        bmp.bitsPerPixel = le16(h + 24);
+        paletteEntrySize = 3;
+    } else if (infoSize >= 16 && infoSize <= 124) {
+        if (headSize < 14 + std::min<qint64>(infoSize, 40)) return failure(why, truncatedText());
+        bmp.width = int32_t(le32(h + 18));
+        const int64_t height = int32_t(le32(h + 22));
+        bmp.topDown = height < 0;
+        bmp.height = height < 0 ? -height : height;
+        bmp.bitsPerPixel = le16(h + 28);
+        if (infoSize >= 20) bmp.compression = le32(h + 30);
+        if (infoSize >= 36) coloursUsed = le32(h + 46);
+        // OS/2 2.x headers (64 bytes, or cut to any length below 40) use other numbers
+        // above RLE4 for codings we do not read.
+        os2 = infoSize == 64 || infoSize < 40;
+    } else {
+        return failure(why, QStringLiteral("Unknown kind of BMP picture."));
+    }
+
+    if (bmp.width <= 0 || bmp.height <= 0) return failure(why, noPixelsText());
+    if (bmp.width * bmp.height > kMaxPicturePixels) return failure(why, tooLargeText());
+
+    const int bpp = bmp.bitsPerPixel;
+    const uint32_t c = bmp.compression;
+    if (!readableCoding(c, bpp, os2))
+        return failure(why, QStringLiteral("The BMP picture uses a coding that cannot be read."));
+
+    qint64 headerEnd = 14 + qint64(infoSize);
+    if (c == BiBitfields || c == BiAlphaBitfields) {
+        // The masks follow the basic 40-byte header, inside the larger headers or after it.
+        if (infoSize == 40) headerEnd += c == BiBitfields ? 12 : 16;
+        if (headSize < 66) return failure(why, truncatedText());
+        bmp.red = Channel(le32(h + 54));
+        bmp.green = Channel(le32(h + 58));
+        bmp.blue = Channel(le32(h + 62));
+    } else if (bpp == 16) {
+        bmp.red = Channel(0x7C00);
+        bmp.green = Channel(0x03E0);
+        bmp.blue = Channel(0x001F);
+    } else if (bpp == 32) {
+        bmp.red = Channel(0xFF0000);
+        bmp.green = Channel(0x00FF00);
+        bmp.blue = Channel(0x0000FF);
+    }
+    if (headerEnd > headSize) return failure(why, truncatedText());
+    if (bmp.dataOffset < headerEnd)
+        return failure(why, QStringLiteral("The BMP picture's header is damaged."));
+    if (bmp.dataOffset >= fileSize) return failure(why, truncatedText());
+
+    // Indices beyond the colours the file gives are drawn black.
+    bmp.palette.fill(kBlackPixel);
+    if (bpp <= 8) {
+        const uint32_t most = 1u << bpp;
+        const uint32_t announced = coloursUsed == 0 || coloursUsed > most ? most : coloursUsed;
+        // Many writers give fewer colours than the depth allows and say so only through
+        // where the pixels start.
+        const qint64 fits = (bmp.dataOffset - headerEnd) / paletteEntrySize;
+        const qint64 entries = std::min<qint64>(announced, fits);
+        if (entries == 0) return failure(why, QStringLiteral("The BMP picture has no colours."));
+        if (headerEnd + entries * paletteEntrySize > headSize) return failure(why, truncatedText());
+        for (qint64 e = 0; e < entries; ++e) {
+            const uint8_t* p = h + headerEnd + e * paletteEntrySize;
+            bmp.palette[size_t(e)] = 0xFF000000u | uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
+        }
+    }
+
+    if (c == BiRle8 || c == BiRle4) return decodeRle(file, bmp, fileSize, why);
+    return decodeRows(file, bmp, fileSize, why);
+}
+
+// ---------------------------------------------------------------------------------
+// GIF
+
+// Places the decoded colour indices of one frame on the picture, row by row, in
+// interlaced order when the frame says so. Parts of the frame outside the picture are dropped.
+class FramePainter {
+  public:
+    FramePainter(QImage& canvas, int left, int top, int width, int height, bool interlaced,
+                 const std::array<uint32_t, 4096>& colours)
+        : canvas_(canvas), left_(left), top_(top), width_(width), height_(height), colours_(colours) {
+        rows_.reserve(size_t(height));
+        if (interlaced) {
+            for (int y = 0; y < height; y += 8)
+                rows_.push_back(y);
+            for (int y = 4; y < height; y += 8)
+                rows_.push_back(y);
+            for (int y = 2; y < height; y += 4)
+                rows_.push_back(y);
+            for (int y = 1; y < height; y += 2)
+                rows_.push_back(y);
+        } else {
+            for (int y = 0; y < height; ++y)
+                rows_.push_back(y);
+        }
+        startRow();
+    }
+
+    bool full() const { return rowIndex_ >= height_; }
+
+    void put(uint32_t index) {
+        if (line_ && left_ + x_ < canvas_.width()) line_[left_ + x_] = colours_[index];
+        if (++x_ == width_) {
+            x_ = 0;
+            ++rowIndex_;
+            startRow();
+        }
+    }
+
+  private:
+    void startRow() {
+        line_ = nullptr;
+        if (full()) return;
+        const int y = top_ + rows_[size_t(rowIndex_)];
+        if (y < canvas_.height()) line_ = reinterpret_cast<uint32_t*>(canvas_.scanLine(y));
+    }
+
+    QImage& canvas_;
+    int left_, top_, width_, height_;
+    const std::array<uint32_t, 4096>& colours_;
+    std::vector<int> rows_;
+    int rowIndex_ = 0;
+    int x_ = 0;
+    uint32_t* line_ = nullptr;
+};
+
+// The variable-length LZW decoder of GIF image data, fed one data block at a time.
+class LzwDecoder {
+  public:
+    LzwDecoder(int minCodeSize, FramePainter& painter)
+        : clear_(1 << minCodeSize), minCodeSize_(minCodeSize), painter_(painter) {
+        for (int i = 0; i < clear_; ++i) {
+            suffix_[size_t(i)] = uint16_t(i);
+            first_[size_t(i)] = uint16_t(i);
+        }
+        reset();
+    }
+
+    // False when the data holds a code that cannot occur.
+    bool feed(const uint8_t* data, int n) {
+        for (int i = 0; i < n && !finished(); ++i) {
+            bits_ |= uint32_t(data[i]) << bitCount_;
+            bitCount_ += 8;
+            while (bitCount_ >= codeSize_ && !finished()) {
+                const int code = int(bits_ & ((1u << codeSize_) - 1));
+                bits_ >>= codeSize_;
+                bitCount_ -= codeSize_;
+                if (!take(code)) return false;
+            }
+        }
+        return true;
+    }
+
+    bool finished() const { return ended_ || painter_.full(); }
+
+  private:
+    void reset() {
+        next_ = clear_ + 2;
+        codeSize_ = minCodeSize_ + 1;
+        previous_ = -1;
+    }
+
+    bool take(int code) {
+        if (code == clear_) {
+            reset();
+            return true;
+        }
+        if (code == clear_ + 1) {
+            ended_ = true;
+            return true;
+        }
+        if (previous_ < 0) {
+            if (code > clear_) return false;
+            painter_.put(uint32_t(code));
+            previous_ = code;
+            return true;
+        }
+        if (code < next_) {
+            output(code);
+            add(first_[size_t(code)]);
+        } else if (code == next_ && next_ < 4096) {
+            add(first_[size_t(previous_)]);
+            output(code);
+        } else {
+            return false;
+        }
+        previous_ = code;
+        return true;
+    }
+
+    // A full table stays as it is until the next clear code.
+    void add(uint16_t firstOfNext) {
+        if (next_ >= 4096) return;
+        prefix_[size_t(next_)] = uint16_t(previous_);
+        suffix_[size_t(next_)] = firstOfNext;
+        first_[size_t(next_)] = first_[size_t(previous_)];
+        ++next_;
+        if (next_ == (1 << codeSize_) && codeSize_ < 12) ++codeSize_;
+    }
+
+    void output(int code) {
+        int depth = 0;
+        while (code > clear_) {
+            stack_[size_t(depth++)] = suffix_[size_t(code)];
+            code = prefix_[size_t(code)];
+        }
+        painter_.put(uint32_t(code));
+        while (depth > 0 && !painter_.full())
+            painter_.put(stack_[size_t(--depth)]);
+    }
+
+    const int clear_;
+    const int minCodeSize_;
+    FramePainter& painter_;
+    std::array<uint16_t, 4096> prefix_{}, suffix_{}, first_{}, stack_{};
+    int next_ = 0, codeSize_ = 0, previous_ = -1;
+    uint32_t bits_ = 0;
+    int bitCount_ = 0;
+    bool ended_ = false;
+};
+
+// Reads the data blocks that follow an extension or an image up to their empty
+// terminator, handing each to `use`. False when the file ends first.
+template <typename Use> bool readBlocks(QFile& file, Use use) {
+    std::array<uint8_t, 255> block;
+    while (true) {
+        char size = 0;
+        if (!file.getChar(&size)) return false;
+        if (size == 0) return true;
+        const int n = uint8_t(size);
+        if (!readExact(file, block.data(), n)) return false;
+        use(block.data(), n);
+    }
+}
+
+bool readColourTable(QFile& file, int packed, std::array<uint32_t, 4096>& colours, int& count) {
+    count = 2 << (packed & 7);
+    std::array<uint8_t, 256 * 3> table;
+    if (!readExact(file, table.data(), count * 3)) return false;
+    for (int i = 0; i < count; ++i)
+        colours[size_t(i)] = 0xFF000000u | uint32_t(table[size_t(3 * i)]) << 16 |
+                             table[size_t(3 * i + 1)] << 8 | table[size_t(3 * i + 2)];
+    return true;
+}
+
+// The first image of a GIF. Its transparent pixels become black, which the editor
+// treats as empty (and a brush as transparent). Where the image does not cover the
+// picture, the background colour remains, or black when the image has transparency.
+std::optional<QImage> loadGif(QFile& file, QString& why) {
+    uint8_t head[13];
+    if (!readExact(file, head, 13)) return failure(why, truncatedText());
+    const int screenWidth = le16(head + 6), screenHeight = le16(head + 8);
+    const int screenPacked = head[10], backgroundIndex = head[11];
+
+    std::array<uint32_t, 4096> globalColours;
+    globalColours.fill(kBlackPixel);
+    int globalCount = 0;
+    if ((screenPacked & 0x80) && !readColourTable(file, screenPacked, globalColours, globalCount))
+        return failure(why, truncatedText());
+
+    int transparent = -1;
+    while (true) {
+        char introducer = 0;
+        if (!file.getChar(&introducer)) return failure(why, truncatedText());
+        if (uint8_t(introducer) == 0x21) {
+            char label = 0;
+            if (!file.getChar(&label)) return failure(why, truncatedText());
+            bool firstBlock = true;
+            const bool control = uint8_t(label) == 0xF9;
+            const bool whole = readBlocks(file, [&](const uint8_t* d, int n) {
+                if (control && firstBlock && n >= 4) transparent = (d[0] & 1) ? d[3] : -1;
+                firstBlock = false;
+            });
+            if (!whole) return failure(why, truncatedText());
+        } else if (uint8_t(introducer) == 0x2C) {
+            break;
+        } else if (uint8_t(introducer) == 0x3B) {
+            return failure(why, QStringLiteral("The GIF picture holds no image."));
+        } else {
+            return failure(why, QStringLiteral("The GIF picture is damaged."));
+        }
+    }
+
+    uint8_t descriptor[9];
+    if (!readExact(file, descriptor, 9)) return failure(why, truncatedText());
+    const int left = le16(descriptor), top = le16(descriptor + 2);
+    const int width = le16(descriptor + 4), height = le16(descriptor + 6);
+    const int packed = descriptor[8];
+    if (width == 0 || height == 0) return failure(why, noPixelsText());
+    // A zero screen size is taken as "as large as the image".
+    const int64_t canvasWidth = screenWidth > 0 && screenHeight > 0 ? screenWidth : int64_t(left) + width;
+    const int64_t canvasHeight = screenWidth > 0 && screenHeight > 0 ? screenHeight : int64_t(top) + height;
+    if (int64_t(width) * height > kMaxPicturePixels || canvasWidth * canvasHeight > kMaxPicturePixels)
+        return failure(why, tooLargeText());
+
+    std::array<uint32_t, 4096> colours = globalColours;
+    int colourCount = globalCount;
+    if (packed & 0x80) {
+        colours.fill(kBlackPixel);
+        if (!readColourTable(file, packed, colours, colourCount)) return failure(why, truncatedText());
+    }
+    if (colourCount == 0) return failure(why, QStringLiteral("The GIF picture has no colours."));
+    if (transparent >= 0) colours[size_t(transparent)] = kBlackPixel;
+
+    char minCodeSize = 0;
+    if (!file.getChar(&minCodeSize)) return failure(why, truncatedText());
+    if (minCodeSize < 1 || minCodeSize > 11)
+        return failure(why, QStringLiteral("The GIF picture is damaged."));
+
+    const uint32_t background = transparent < 0 && backgroundIndex < globalCount
+                                    ? globalColours[size_t(backgroundIndex)]
+                                    : kBlackPixel;
+    auto canvas = blankPicture(canvasWidth, canvasHeight, background, why);
+    if (!canvas) return canvas;
+
+    FramePainter painter(*canvas, left, top, width, height, packed & 0x40, colours);
+    LzwDecoder decoder(minCodeSize, painter);
+    bool damaged = false;
+    const bool whole = readBlocks(file, [&](const uint8_t* d, int n) {
+        if (!damaged && !decoder.finished()) damaged = !decoder.feed(d, n);
+    });
+    if (!whole) return failure(why, truncatedText());
+    if (damaged || !painter.full())
+        return failure(why, QStringLiteral("The GIF picture's image data is damaged."));
+    return canvas;
+}
+
+} // namespace
+
+std::optional<QImage> LoadPicture(const QString& path, QString* error) {
+    QString why;
+    auto result = [&]() -> std::optional<QImage> {
+        if (path.isEmpty()) return QImage();
+        const QFileInfo info(path);
+        if (!info.exists()) return failure(why, QStringLiteral("The picture file does not exist."));
+        if (info.isDir()) return failure(why, QStringLiteral("The picture's name is a folder."));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(why, QStringLiteral("The picture file cannot be opened."));
+        // The contents decide the kind, not the name.
+        const QByteArray magic = file.peek(6);
+        if (magic.isEmpty()) return failure(why, QStringLiteral("The picture file is empty."));
+        if (magic.startsWith("BM")) return loadBmp(file, why);
+        if (magic == "GIF87a" || magic == "GIF89a") return loadGif(file, why);
+        return failure(why, QStringLiteral("The file is not a BMP or GIF picture."));
+    }();
+    if (!result && error) *error = why;
+    return result;
+}
+
+bool SavePicture(const PictureSurface& s, const QString& path) {
+    QImage image = s.Image();
+    // A BMP of no pixels could not be read back.
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+
+    const int w = image.width(), h = image.height();
+    const qint64 stride = (qint64(w) * 3 + 3) & ~qint64(3);
+    const qint64 dataSize = stride * h;
+    const qint64 fileSize = 54 + dataSize;
+    if (fileSize > 0xFFFFFFFFll) return false;
+
+    // Written beside the target and renamed over it only when complete, so a failed
+    // save never leaves a cut-short file where a good one stood.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+
+    // The file goes out in pieces of a few hundred kilobytes: a fresh buffer of the
+    // whole level would cost more in page faults than the packing itself.
+    const qint64 rowsPerPiece = std::max<qint64>(1, (256 * 1024) / stride);
+    std::vector<uint8_t> piece(size_t(std::max<qint64>(54, rowsPerPiece * stride)));
+    uint8_t* b = piece.data();
+    std::memset(b, 0, 54);
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b + 2, uint32_t(fileSize));
+    put32(b + 10, 54);
+    put32(b + 14, 40);
+    put32(b + 18, uint32_t(w));
+    put32(b + 22, uint32_t(h)); // positive: rows bottom-up
+    put16(b + 26, 1);
+    put16(b + 28, 24);
+    put32(b + 34, uint32_t(dataSize));
+    put32(b + 38, 3780); // 96 dots per inch
+    put32(b + 42, 3780);
+    if (file.write(reinterpret_cast<const char*>(b), 54) != 54) return false;
+
+    for (int first = h - 1; first >= 0; first -= int(rowsPerPiece)) {
+        const int rows = int(std::min<qint64>(rowsPerPiece, first + 1));
+        for (int r = 0; r < rows; ++r) {
+            const auto* in = reinterpret_cast<const uint32_t*>(image.constScanLine(first - r));
+            uint8_t* out = b + r * stride;
+            int x = 0;
+            if constexpr (std::endian::native == std::endian::little) {
+                // Four pixels at a time as three words.
+                for (; x + 4 <= w; x += 4, out += 12) {
+                    const uint32_t p0 = in[x], p1 = in[x + 1], p2 = in[x + 2], p3 = in[x + 3];
+                    const uint32_t words[3] = {(p0 & 0xFFFFFF) | p1 << 24, ((p1 >> 8) & 0xFFFF) | p2 << 16,
+                                               ((p2 >> 16) & 0xFF) | p3 << 8};
+                    std::memcpy(out, words, 12);
+                }
+            }
+            for (; x < w; ++x) {
+                const uint32_t p = in[x];
+                *out++ = uint8_t(p);
+                *out++ = uint8_t(p >> 8);
+                *out++ = uint8_t(p >> 16);
+            }
+            for (qint64 pad = qint64(w) * 3; pad < stride; ++pad)
+                *out++ = 0;
+        }
+        const qint64 n = rows * stride;
+        if (file.write(reinterpret_cast<const char*>(b), n) != n) return false;
+    }
+    return file.commit();
+}
+
+} // namespace vortan

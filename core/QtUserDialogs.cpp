@@ -1,0 +1,97 @@
+#include "core/QtUserDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace vortan {
+
+MsgAnswer QtUserDialogs::message(const QString& title, const QString& text, MsgButtons buttons,
+                                 MsgIcon icon) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(title);
+    // Line breaks come as line feed then carriage return; Qt wants the feed alone.
+    box.setText(QString(text).replace("\n\r", "\n"));
+    switch (icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (buttons) {
+    case MsgButtons::OK:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MsgAnswer::OK;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        return MsgAnswer::Cancel;
+    }
+}
+
+QStringList QtUserDialogs::nameFilters(const QString& filter) {
+    const QStringList parts = filter.split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        out << QString("%1 (%2)").arg(parts[i], patterns.replace(';', ' '));
+    }
+    return out;
+}
+
+bool QtUserDialogs::runFileDialog(DialogSettings& s, bool save) {
+    QFileDialog dlg(parent_, s.title, s.initDir);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = nameFilters(s.filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        if (s.filterIndex >= 1 && s.filterIndex <= filters.size())
+            dlg.selectNameFilter(filters[s.filterIndex - 1]);
+    }
+    if (!s.defaultExt.isEmpty()) dlg.setDefaultSuffix(s.defaultExt);
+    if (save && !(s.flags & 2)) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!s.fileName.isEmpty()) dlg.selectFile(s.fileName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
+    s.fileName = dlg.selectedFiles().first();
+    s.fileTitle = QFileInfo(s.fileName).fileName();
+    return true;
+}
+
+bool QtUserDialogs::openFile(DialogSettings& settings) {
+    return runFileDialog(settings, false);
+}
+bool QtUserDialogs::saveFile(DialogSettings& settings) {
+    return runFileDialog(settings, true);
+}
+
+bool QtUserDialogs::chooseColour(DialogSettings& s) {
+    const QColor start(redOf(s.colour), greenOf(s.colour), blueOf(s.colour));
+    const QColor c = QColorDialog::getColor(start, parent_);
+    if (!c.isValid()) return false;
+    s.colour = RGB(c.red(), c.green(), c.blue());
+    return true;
+}
+
+} // namespace vortan

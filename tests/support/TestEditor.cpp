@@ -1,0 +1,11 @@
+#include "support/TestEditor.h"
+
+namespace vortan::test {
+
+TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
+    if (writeFiles) writeFiles(folder.path());
+    editor = std::make_unique<Editor>(ui, folder.path());
+    editor->Form_Load();
+}
+
+} // namespace vortan::test
