@@ -42,6 +42,10 @@ bool Editor::Form_Load() {
     levelName = "EMPTY";
     currentColour = RGB(55, 100, 120);
     currentMaterial = RGB(255, 0, 0);
+    snapColours = {kWall, kWall, kExplosive, kPlatformFS, kPlatformFSA};
+    createBrush(20);
+    updatePropertyCombo();
+    setComboEntry("Wall");
     readGameFolder();
     xRes = roundHalfEven(Level[layerIndex].ScaleWidth());
     yRes = roundHalfEven(Level[layerIndex].ScaleHeight());
@@ -96,6 +100,7 @@ bool Editor::Form_QueryUnload() {
 }
 
 void Editor::createEmpty(int32_t w, int32_t h) {
+    undoBelongsToLevel = false;
     viewPortXoff = 0;
     viewPortYoff = 0;
     for (int i = 0; i < 2; ++i) {
@@ -160,16 +165,18 @@ void Editor::displayPercent(float step) {
 // --- commands -------------------------------------------------------------------------
 
 Editor::CommandScope::CommandScope(Editor& e) : e_(e) {
-    if (e_.commandDepth_++ == 0) e_.setBusy(true);
+    if (e_.commandDepth_++ > 0) return;
     e_.controls.viewPortEnabled = false;
-    emit e_.controlsChanged();
+    e_.setBusy(true);
 }
 
 Editor::CommandScope::~CommandScope() {
+    // A command run inside another (a save asked for by New) leaves the outer one's
+    // viewport disabled: no painting may slip in while the outer command yields.
+    if (--e_.commandDepth_ > 0) return;
     e_.controls.viewPortEnabled = true;
     e_.applyFocusRule();
-    if (--e_.commandDepth_ == 0) e_.setBusy(false);
-    emit e_.controlsChanged();
+    e_.setBusy(false);
 }
 
 void Editor::setBusy(bool busy) {

@@ -3,6 +3,7 @@
 #include "core/Numbers.h"
 #include "core/PictureSurface.h"
 #include "core/UserDialogs.h"
+#include "files/ColourTable.h"
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -34,7 +35,32 @@ struct Controls {
     // A command that rebuilds, loads, saves or exports the level is running:
     // the others cannot start, and a close request waits for it.
     bool busy = false;
+    QString comboText; // the material list's shown entry
 };
+
+// Mouse and key codes as the editor's handlers take them.
+enum MouseButtonCode : int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+enum ShiftCode : int16_t { kShiftKey = 1, kCtrlKey = 2, kAltKey = 4 };
+
+// The material colours of the map.
+constexpr Colour kWall = RGB(255, 0, 0);
+constexpr Colour kBehindWall = RGB(128, 0, 0);
+constexpr Colour kWater = RGB(0, 0, 255);
+constexpr Colour kPlatformFS = RGB(0, 255, 0);
+constexpr Colour kPlatformFSA = RGB(0, 255, 255);
+constexpr Colour kExplosive = RGB(255, 255, 0);
+
+// The material list's entries, in list order, with their map colours.
+struct MaterialEntry {
+    const char* name;
+    Colour colour;
+};
+constexpr std::array<MaterialEntry, 6> kMaterialList{{{"Wall", kWall},
+                                                      {"Behind Wall", kBehindWall},
+                                                      {"Water", kWater},
+                                                      {"PlatformFS", kPlatformFS},
+                                                      {"PlatformFSA", kPlatformFSA},
+                                                      {"Explosive!", kExplosive}}};
 
 // Window geometry the editor lays out against, in screen pixels.
 constexpr int kFrame = 2;               // every picture box has a two-pixel frame
@@ -76,6 +102,12 @@ class Editor : public QObject {
     int32_t lastBrushY = 0;
     QString gameFolder;
     bool formLoaded = false;
+    // Colours a chosen material colour snaps to (Wall twice: index 0 is never the last of a tie).
+    std::array<Colour, 5> snapColours{};
+    // The colour lookup table of the game-file writers.
+    ColourTable clut;
+    // The undo copies hold a state of the level now in the editor (not of a replaced one).
+    bool undoBelongsToLevel = false;
 
     // --- surfaces ------------------------------------------------------------------
     std::array<PictureSurface, 2> Level;
@@ -146,6 +178,43 @@ class Editor : public QObject {
         return {s.ScaleWidth() + 2 * kFrame, s.ScaleHeight() + 2 * kFrame};
     }
 
+    // --- materials and brushes ----------------------------------------------------------
+    void Combo1_Click();
+    // The user (or a key) chooses an entry of the material list.
+    void chooseMaterialEntry(const QString& name);
+    void updatePropertyCombo();
+    void createBrush(int32_t size);
+    void makeMask();
+    void brushClick(int16_t button);
+    void Brush_MouseDown(int16_t button);
+    void mapBrush_MouseDown(int16_t button);
+
+    // --- navigator, thumbnail and views ----------------------------------------------------
+    void refreshNavigator();
+    void buildThumbnail();
+    void Timer1_Timer();
+    void Thumb_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void Thumb_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void vPort_Click(int index);
+
+    // --- editing in the viewport ---------------------------------------------------------
+    void drawZoom(float x, float y, int16_t button, int16_t shift);
+    void viewPort_MouseDown(int16_t button, int16_t shift, float x, float y);
+    void viewPort_MouseMove(int16_t button, int16_t shift, float x, float y);
+    void drawBrush(float x, float y, int32_t mode);
+    void takeUndoSnapshot();
+    void viewPort_KeyDown(int16_t keyCode, int16_t shift);
+    void restoreUndo();
+    void mirrorBrush();
+    // "Level -> Map": every non-black colour pixel becomes wall.
+    void Command4_Click();
+
+    // --- palette -------------------------------------------------------------------------
+    // Fills clut (cleared by the caller) from the colour layer (limit 192, with progress
+    // and the too-many-colours warning) or from the thumbnail (limit 128).
+    enum class ClutSource { LevelImage, Thumbnail };
+    void fillClut(ClutSource source);
+
   signals:
     void controlsChanged();
     void surfaceChanged(vortan::ShownSurface which);
@@ -153,11 +222,14 @@ class Editor : public QObject {
     void closeRequested();
 
   private:
-    UserDialogs& ui_;
     void setBusy(bool busy);
     void readGameFolder();
     void sizeNavigator();
+    void setComboEntry(const QString& name);
+    void showValues(float levelX, float levelY);
+    void redrawPreview();
 
+    UserDialogs& ui_;
     QString ownFolder_;
     QSize windowOuter_ = kStartClient;
     int commandDepth_ = 0;

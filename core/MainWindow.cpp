@@ -71,6 +71,8 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     Combo1 = new QComboBox(Frame1);
     Combo1->setGeometry(8, 384, 89, 21);
     Combo1->setToolTip("Choose the property of your brush");
+    for (const MaterialEntry& m : kMaterialList)
+        Combo1->addItem(m.name);
 
     Thumb = new SurfaceWidget(editor_.Thumb, this);
     Thumb->setToolTip("Click to move around on your level");
@@ -109,6 +111,23 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
             editor_.viewPort_Paint();
         });
     });
+    connect(Combo1, &QComboBox::activated, this,
+            [this](int index) { editor_.chooseMaterialEntry(Combo1->itemText(index)); });
+    for (int i = 0; i < 3; ++i)
+        connect(vPort[i], &QRadioButton::clicked, this, [this, i] { editor_.vPort_Click(i); });
+    connect(Brush, &SurfaceWidget::mousePressed, this,
+            [this](int16_t button, int16_t, float, float) { editor_.Brush_MouseDown(button); });
+    connect(mapBrush, &SurfaceWidget::mousePressed, this,
+            [this](int16_t button, int16_t, float, float) { editor_.mapBrush_MouseDown(button); });
+    connect(Thumb, &SurfaceWidget::mousePressed, &editor_, &Editor::Thumb_MouseDown);
+    connect(Thumb, &SurfaceWidget::mouseMoved, &editor_, &Editor::Thumb_MouseMove);
+    connect(viewPort, &SurfaceWidget::mousePressed, &editor_, &Editor::viewPort_MouseDown);
+    connect(viewPort, &SurfaceWidget::mouseMoved, &editor_, &Editor::viewPort_MouseMove);
+    connect(viewPort, &SurfaceWidget::keyPressed, &editor_, &Editor::viewPort_KeyDown);
+    connect(Command4, &QPushButton::clicked, &editor_, &Editor::Command4_Click);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, &editor_, &Editor::Timer1_Timer);
+    timer->start(2500);
     connect(&editor_, &Editor::controlsChanged, this, &MainWindow::syncControls);
     connect(&editor_, &Editor::surfaceChanged, this, &MainWindow::showSurface);
     connect(&editor_, &Editor::focusRequested, this,
@@ -134,6 +153,7 @@ void MainWindow::syncControls() {
         b->setEnabled(!c.busy);
     vPort[c.viewOption]->setChecked(true);
     zoomEnabled->setChecked(c.zoomTicked);
+    Combo1->setCurrentIndex(Combo1->findText(c.comboText));
     zoomEnabled->setEnabled(c.zoomEnabled);
     zoomEnabled->setVisible(c.zoomVisible);
     viewPort->resize(c.viewPortOuter);

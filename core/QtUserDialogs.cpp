@@ -54,8 +54,11 @@ QStringList QtUserDialogs::nameFilters(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // Qt reads the patterns from the label's last brackets: give it only ours.
+        QString label = parts[i].trimmed();
+        if (label.endsWith(')') && label.contains('(')) label = label.left(label.lastIndexOf('(')).trimmed();
         QString patterns = parts[i + 1];
-        out << QString("%1 (%2)").arg(parts[i], patterns.replace(';', ' '));
+        out << QString("%1 (%2)").arg(label, patterns.replace(';', ' '));
     }
     return out;
 }

@@ -15,11 +15,18 @@ class SurfaceWidget : public QWidget {
   signals:
     // The window system needs the pixels again (shown or resized).
     void repaintRequested();
+    // Mouse and keys in the editor's codes; positions in the surface's pixels.
+    void mousePressed(int16_t button, int16_t shift, float x, float y);
+    void mouseMoved(int16_t button, int16_t shift, float x, float y);
+    void keyPressed(int16_t keyCode, int16_t shift);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     const PictureSurface& surface_;

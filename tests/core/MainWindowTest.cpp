@@ -1,5 +1,6 @@
 #include "core/MainWindow.h"
 #include "core/Layout.h"
+#include "core/QtUserDialogs.h"
 #include "support/TestEditor.h"
 #include "view/SurfaceWidget.h"
 
@@ -142,4 +143,12 @@ TEST(Window, BusyDisablesTheLevelCommandsAndDefersTheClose) {
     EXPECT_TRUE(t.w.Command2->isEnabled());
     QCoreApplication::processEvents(); // the waiting close goes through now
     EXPECT_FALSE(t.w.isVisible());
+}
+
+TEST(Window, FileFiltersBecomeQtNameFilters) {
+    EXPECT_EQ(QtUserDialogs::nameFilters("Pictures (*.bmp;*.gif)|*.bmp;*.gif"),
+              QStringList{"Pictures (*.bmp *.gif)"});
+    EXPECT_EQ(QtUserDialogs::nameFilters("Level|*.level.bmp|All|*.*"),
+              (QStringList{"Level (*.level.bmp)", "All (*.*)"}));
+    EXPECT_TRUE(QtUserDialogs::nameFilters("").isEmpty());
 }
