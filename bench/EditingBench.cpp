@@ -64,3 +64,28 @@ static void BM_UndoRestore(benchmark::State& state) {
         (*e)->viewPort_KeyDown(8, 0);
 }
 BENCHMARK(BM_UndoRestore)->Unit(benchmark::kMillisecond);
+
+// Saving and loading the level as its three pictures.
+static void BM_SaveLevelSet(benchmark::State& state) {
+    auto e = largeLevel();
+    const QString path = (*e).folder.filePath("bench.bmp");
+    for (auto _ : state) {
+        (*e).ui.choices = {test::ScriptedDialogs::Choice{path}};
+        (*e)->unsavedChanges = false; // the thumbnail as it is
+        if (!(*e)->saveLevel_Click()) state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SaveLevelSet)->Unit(benchmark::kMillisecond);
+
+static void BM_LoadLevelSet(benchmark::State& state) {
+    auto e = largeLevel();
+    const QString path = (*e).folder.filePath("bench.bmp");
+    (*e).ui.choices = {test::ScriptedDialogs::Choice{path}};
+    (*e)->saveLevel_Click();
+    for (auto _ : state) {
+        (*e).ui.choices = {test::ScriptedDialogs::Choice{(*e).folder.filePath("bench.level.bmp")}};
+        (*e)->Command5_Click();
+        if ((*e)->xRes != 1639) state.SkipWithError("load failed");
+    }
+}
+BENCHMARK(BM_LoadLevelSet)->Unit(benchmark::kMillisecond);

@@ -37,8 +37,16 @@ void Editor::yield() {
 bool Editor::Form_Load() {
     if (formLoaded) return false;
     formLoaded = true;
+    random = std::make_unique<ClockRandom>();
     unsavedChanges = false;
     zoomFactor = 6;
+    nameAdjectives = {"Magnificent", "Terrific", "Splendid", "Groovy", "Fantastic",
+                      "Frozen",      "Scorched", "Holy",     "Lonely", "Crazy",
+                      "Digital",     "Wacky",    "Faulty",   "Fancy",  ""};
+    nameNouns = {"Castle",     "Cave",       "Vault",   "Armoury",  "Headquarter",
+                 "Fields",     "Hide-Out",   "Parish",  "Basement", "Cathedral",
+                 "Dreamspace", "Wilderness", "Factory", "Fjord",    ""};
+    nameWordCount = 15;
     levelName = "EMPTY";
     currentColour = RGB(55, 100, 120);
     currentMaterial = RGB(255, 0, 0);
@@ -49,7 +57,7 @@ bool Editor::Form_Load() {
     readGameFolder();
     xRes = roundHalfEven(Level[layerIndex].ScaleWidth());
     yRes = roundHalfEven(Level[layerIndex].ScaleHeight());
-    sizeNavigator();
+    sizeNavigator(layerIndex);
     lastBrushX = lastBrushY = -10000;
     updateStatus();
     return true;
@@ -74,9 +82,9 @@ void Editor::readGameFolder() {
         gameFolder.clear();
 }
 
-void Editor::sizeNavigator() {
-    navScale = float(Level[layerIndex].ScaleWidth()) / float(Thumb.ScaleWidth());
-    controls.thumbOuterHeight = navigatorOuterHeight(outerSize(Level[layerIndex]).height(), navScale);
+void Editor::sizeNavigator(int layer) {
+    navScale = float(Level[layer].ScaleWidth()) / float(Thumb.ScaleWidth());
+    controls.thumbOuterHeight = navigatorOuterHeight(outerSize(Level[layer]).height(), navScale);
     Thumb.resize(Thumb.ScaleWidth(), std::max(0, controls.thumbOuterHeight - 2 * kFrame));
     emit controlsChanged();
 }
@@ -118,7 +126,7 @@ void Editor::createEmpty(int32_t w, int32_t h) {
             layer.Line(W - j, 0, W - j, H);
         }
     }
-    sizeNavigator();
+    sizeNavigator(layerIndex);
     yield();
     Form_Resize();
     yield();
@@ -135,18 +143,12 @@ bool Editor::wantSave() {
     switch (answer) {
     case MsgAnswer::Yes:
         // Going on after a save that did not happen would throw the level away.
-        return saveLevel_Click();
+        return saveLevel();
     case MsgAnswer::No:
         return true;
     default:
         return false;
     }
-}
-
-bool Editor::saveLevel_Click() {
-    // Saving level files arrives with the editor's file commands; until then
-    // nothing is saved, and the level must stay.
-    return false;
 }
 
 void Editor::updateStatus() {

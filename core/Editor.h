@@ -2,7 +2,9 @@
 
 #include "core/Numbers.h"
 #include "core/PictureSurface.h"
+#include "core/RandomSource.h"
 #include "core/UserDialogs.h"
+#include "dialogs/Forms.h"
 #include "files/ColourTable.h"
 #include <QObject>
 #include <QSize>
@@ -104,6 +106,13 @@ class Editor : public QObject {
     bool formLoaded = false;
     // Colours a chosen material colour snaps to (Wall twice: index 0 is never the last of a tie).
     std::array<Colour, 5> snapColours{};
+    // Words of the random level names; the last entry of each list is empty.
+    std::array<QString, 15> nameAdjectives;
+    std::array<QString, 15> nameNouns;
+    int32_t nameWordCount = 0;
+    // The random source (seeded at start-up; tests put in their own).
+    std::unique_ptr<RandomSource> random;
+    float rnd() { return random->rnd(); }
     // The colour lookup table of the game-file writers.
     ColourTable clut;
     // The undo copies hold a state of the level now in the editor (not of a replaced one).
@@ -121,6 +130,12 @@ class Editor : public QObject {
 
     Dialog dialog;
     Controls controls;
+    // The New Level and Options dialogs' contents, kept between uses.
+    NewLevelForm newLevelForm{*this};
+    OptionsForm optionsForm{*this};
+
+    // Every question to the user goes here.
+    UserDialogs& ui() { return ui_; }
 
     // The folder of the editor itself: "gameFolder.txt", "Help.htm", "levels", "brushes".
     const QString& ownFolder() const { return ownFolder_; }
@@ -147,8 +162,24 @@ class Editor : public QObject {
     void updateStatus();
     void displayPercent(float step);
 
-    // The Save command. Returns whether the level was saved.
+    // --- editor files, game files, export ------------------------------------------------
+    // Save: the level as three pictures. Returns whether the level was saved.
     bool saveLevel_Click();
+    bool saveLevel(); // the same, also from inside another command
+    // Load: a saved level, or one picture as the shown layer or the thumbnail.
+    void Command5_Click();
+    // Export into the game.
+    void Command6_Click();
+    // Makes sure gameFolder names the game's folder, asking the user when it does not.
+    // False when the user cancelled: the calling command ends.
+    bool findGameFolder();
+    // The game's level folder: gameFolder + "gameData/Gfx/".
+    QString gameLevelFolder() const;
+    // The three game-file writers for level number n ("07"). False when the file could
+    // not be written; a file that stood there before is then left as it was.
+    bool saveLevelQUOX(const QString& n);
+    bool saveLevelThumb(const QString& n);
+    bool saveAMapQUOX(const QString& n);
 
     // --- viewport -------------------------------------------------------------------
     void updateViewPort(float x, float y);
@@ -209,6 +240,18 @@ class Editor : public QObject {
     // "Level -> Map": every non-black colour pixel becomes wall.
     void Command4_Click();
 
+    // --- new, random and renamed levels, help -------------------------------------------
+    // A level name made of an adjective (maybe none) and a noun.
+    QString randomName();
+    // "Random": a new random cave.
+    void Command3_Click();
+    // "New": a new empty level of the size the user chooses.
+    void Command2_Click();
+    // "Options": rename the level.
+    void Command7_Click();
+    // "Help": open the help page beside the editor.
+    void Command1_Click();
+
     // --- palette -------------------------------------------------------------------------
     // Fills clut (cleared by the caller) from the colour layer (limit 192, with progress
     // and the too-many-colours warning) or from the thumbnail (limit 128).
@@ -224,7 +267,10 @@ class Editor : public QObject {
   private:
     void setBusy(bool busy);
     void readGameFolder();
-    void sizeNavigator();
+    // navScale and the navigator's height for the proportions of Level[layer].
+    void sizeNavigator(int layer);
+    // After a load: the level's size is that of Level[s]; the other layer follows it.
+    void adoptLevelSize(int s);
     void setComboEntry(const QString& name);
     void showValues(float levelX, float levelY);
     void redrawPreview();

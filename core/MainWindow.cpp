@@ -125,6 +125,13 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     connect(viewPort, &SurfaceWidget::mouseMoved, &editor_, &Editor::viewPort_MouseMove);
     connect(viewPort, &SurfaceWidget::keyPressed, &editor_, &Editor::viewPort_KeyDown);
     connect(Command4, &QPushButton::clicked, &editor_, &Editor::Command4_Click);
+    connect(saveLevel, &QPushButton::clicked, &editor_, &Editor::saveLevel_Click);
+    connect(Command5, &QPushButton::clicked, &editor_, &Editor::Command5_Click);
+    connect(Command6, &QPushButton::clicked, &editor_, &Editor::Command6_Click);
+    connect(Command2, &QPushButton::clicked, &editor_, &Editor::Command2_Click);
+    connect(Command3, &QPushButton::clicked, &editor_, &Editor::Command3_Click);
+    connect(Command7, &QPushButton::clicked, &editor_, &Editor::Command7_Click);
+    connect(Command1, &QPushButton::clicked, &editor_, &Editor::Command1_Click);
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, &editor_, &Editor::Timer1_Timer);
     timer->start(2500);

@@ -6,9 +6,9 @@
 // giving a picture with rows that were never read.
 #include "core/PictureSurface.h"
 
+#include "core/SafeFile.h"
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -624,10 +624,8 @@ bool SavePicture(const PictureSurface& s, const QString& path) {
     const qint64 fileSize = 54 + dataSize;
     if (fileSize > 0xFFFFFFFFll) return false;
 
-    // Written beside the target and renamed over it only when complete, so a failed
-    // save never leaves a cut-short file where a good one stood.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!openForReplace(file)) return false;
 
     // The file goes out in pieces of a few hundred kilobytes: a fresh buffer of the
     // whole level would cost more in page faults than the packing itself.
@@ -647,7 +645,7 @@ bool SavePicture(const PictureSurface& s, const QString& path) {
     put32(b + 34, uint32_t(dataSize));
     put32(b + 38, 3780); // 96 dots per inch
     put32(b + 42, 3780);
-    if (file.write(reinterpret_cast<const char*>(b), 54) != 54) return false;
+    if (!writeAll(file, reinterpret_cast<const char*>(b), 54)) return false;
 
     for (int first = h - 1; first >= 0; first -= int(rowsPerPiece)) {
         const int rows = int(std::min<qint64>(rowsPerPiece, first + 1));
@@ -674,7 +672,7 @@ bool SavePicture(const PictureSurface& s, const QString& path) {
                 *out++ = 0;
         }
         const qint64 n = rows * stride;
-        if (file.write(reinterpret_cast<const char*>(b), n) != n) return false;
+        if (!writeAll(file, reinterpret_cast<const char*>(b), n)) return false;
     }
     return file.commit();
 }

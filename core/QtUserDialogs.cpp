@@ -1,9 +1,14 @@
 #include "core/QtUserDialogs.h"
 
+#include "dialogs/FormDialogs.h"
+
+#include <QApplication>
 #include <QColorDialog>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace vortan {
 
@@ -73,7 +78,8 @@ bool QtUserDialogs::runFileDialog(DialogSettings& s, bool save) {
         if (s.filterIndex >= 1 && s.filterIndex <= filters.size())
             dlg.selectNameFilter(filters[s.filterIndex - 1]);
     }
-    if (!s.defaultExt.isEmpty()) dlg.setDefaultSuffix(s.defaultExt);
+    if (!s.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(QString(s.defaultExt).remove(0, s.defaultExt.startsWith('.') ? 1 : 0));
     if (save && !(s.flags & 2)) dlg.setOption(QFileDialog::DontConfirmOverwrite);
     if (!s.fileName.isEmpty()) dlg.selectFile(s.fileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return false;
@@ -95,6 +101,29 @@ bool QtUserDialogs::chooseColour(DialogSettings& s) {
     if (!c.isValid()) return false;
     s.colour = RGB(c.red(), c.green(), c.blue());
     return true;
+}
+
+} // namespace vortan
+
+namespace vortan {
+
+void QtUserDialogs::beep() {
+    QApplication::beep();
+}
+
+void QtUserDialogs::showNewLevel(NewLevelForm& form) {
+    NewLevelDialog dialog(form, parent_);
+    dialog.exec();
+}
+
+void QtUserDialogs::showOptions(OptionsForm& form) {
+    OptionsDialog dialog(form, parent_);
+    dialog.exec();
+}
+
+void QtUserDialogs::openDocument(const QString& path) {
+    // The desktop's handler runs on its own; a failure shows nothing of ours.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace vortan

@@ -15,6 +15,10 @@ class QtUserDialogs : public UserDialogs {
     bool openFile(DialogSettings& settings) override;
     bool saveFile(DialogSettings& settings) override;
     bool chooseColour(DialogSettings& settings) override;
+    void beep() override;
+    void showNewLevel(NewLevelForm& form) override;
+    void showOptions(OptionsForm& form) override;
+    void openDocument(const QString& path) override;
 
     // "label|*.a;*.b|label2|*.c" as Qt's name filters.
     static QStringList nameFilters(const QString& filter);

@@ -5,6 +5,9 @@
 
 namespace vortan {
 
+class NewLevelForm;
+class OptionsForm;
+
 enum class MsgButtons { OK, OKCancel, YesNoCancel };
 enum class MsgIcon { None, Information, Exclamation, Critical };
 enum class MsgAnswer { OK, Cancel, Yes, No };
@@ -37,6 +40,14 @@ class UserDialogs {
     virtual bool openFile(DialogSettings& settings) = 0;
     virtual bool saveFile(DialogSettings& settings) = 0;
     virtual bool chooseColour(DialogSettings& settings) = 0;
+    // The system beep that tells the user a level is in the game.
+    virtual void beep() = 0;
+    // The two modal dialogs. Each returns when the user has closed it; what was chosen
+    // the form has already handed to the editor (OK) or not (Cancel).
+    virtual void showNewLevel(NewLevelForm& form) = 0;
+    virtual void showOptions(OptionsForm& form) = 0;
+    // Opens a document with the desktop's program for it, without waiting.
+    virtual void openDocument(const QString& path) = 0;
 };
 
 // The shared dialog: settings plus cancel handling. A cancel is a failure when

@@ -11,9 +11,14 @@ void Editor::fillClut(ClutSource source) {
         const PictureSurface& s = level ? Level[0] : thumbNail;
         if (y >= s.ScaleHeight()) break;
         const bool full = clut.addRow(s, y, limit);
-        if (level) displayPercent(10000.0f / float(s.ScaleHeight()));
+        const float rowStep = 10000.0f / float(s.ScaleHeight());
+        if (level) displayPercent(rowStep);
         yield();
-        if (full) break;
+        if (full) {
+            // The rows left unscanned count as done, so that the export still ends at 100%.
+            if (level) displayPercent(rowStep * float(s.ScaleHeight() - 1 - y));
+            break;
+        }
     }
     if (level && clut.count >= limit)
         ui_.message(" WARNING! ",

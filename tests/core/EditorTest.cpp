@@ -154,6 +154,7 @@ TEST_F(WantSave, CancelStops) {
 
 TEST_F(WantSave, YesWithoutASaveStopsSoTheLevelIsNotLost) {
     e.ui.answers = {MsgAnswer::Yes};
+    e.ui.choices = {std::nullopt}; // the save dialog is cancelled
     EXPECT_FALSE(e->wantSave());
     EXPECT_TRUE(e->unsavedChanges);
 }

@@ -28,7 +28,7 @@ TEST(Palette, LevelImageStopsAtTheLimitAndWarns) {
     EXPECT_EQ(e->clut.count, 192);
     EXPECT_EQ(e->clut.red[191], 191); // the 192nd new colour in reading order
     EXPECT_EQ(yields, 4);             // row 3 holds the 192nd colour: the scan stops after it
-    EXPECT_EQ(e->controls.rValue, "40%");
+    EXPECT_EQ(e->controls.rValue, "100%"); // the rows left unscanned count as done
     ASSERT_EQ(e.ui.messages.size(), 1u);
     EXPECT_EQ(e.ui.messages[0].title, " WARNING! ");
     EXPECT_EQ(e.ui.messages[0].text,

@@ -35,6 +35,28 @@ bool ScriptedDialogs::choose(DialogSettings& settings, bool colour) {
     return true;
 }
 
+void ScriptedDialogs::showNewLevel(NewLevelForm& form) {
+    if (newLevelScripts.empty()) {
+        ADD_FAILURE() << "unscripted New Level dialog";
+        form.cancelClick();
+        return;
+    }
+    auto script = newLevelScripts.front();
+    newLevelScripts.pop_front();
+    script(form);
+}
+
+void ScriptedDialogs::showOptions(OptionsForm& form) {
+    form.activate();
+    if (optionsScripts.empty()) {
+        ADD_FAILURE() << "unscripted Options dialog";
+        return;
+    }
+    auto script = optionsScripts.front();
+    optionsScripts.pop_front();
+    script(form);
+}
+
 bool ScriptedDialogs::openFile(DialogSettings& settings) {
     return choose(settings, false);
 }

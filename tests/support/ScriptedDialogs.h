@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/UserDialogs.h"
+#include "dialogs/Forms.h"
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,6 +34,16 @@ class ScriptedDialogs : public UserDialogs {
     bool openFile(DialogSettings& settings) override;
     bool saveFile(DialogSettings& settings) override;
     bool chooseColour(DialogSettings& settings) override;
+    void beep() override { ++beeps; }
+    int beeps = 0;
+    // What the user does in each showing of a dialog, in turn; the script ends with
+    // the form's okClick (true when it closed the dialog) or cancelClick.
+    std::deque<std::function<void(NewLevelForm&)>> newLevelScripts;
+    std::deque<std::function<void(OptionsForm&)>> optionsScripts;
+    void showNewLevel(NewLevelForm& form) override;
+    void showOptions(OptionsForm& form) override;
+    void openDocument(const QString& path) override { openedDocuments.push_back(path); }
+    std::vector<QString> openedDocuments;
 
   private:
     bool choose(DialogSettings& settings, bool colour);

@@ -1,0 +1,184 @@
+// The game's level files: the level image, its thumbnail and the material map, each a
+// short header, a palette for pictures and a run-length coded stream of pixel values.
+#include "files/GameFormat.h"
+#include "core/SafeFile.h"
+
+#include "core/Editor.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vortan {
+
+QByteArray numToBin(int32_t n) {
+    QByteArray two(2, '\0');
+    two[0] = char(n & 255);
+    two[1] = char((n / 256) & 255);
+    return two;
+}
+
+uint8_t materialCode(Colour c) {
+    switch (c) {
+    case RGB(0, 0, 0):
+        return 0;
+    case RGB(0, 0, 255):
+        return 1;
+    case RGB(128, 0, 0):
+        return 64;
+    case RGB(0, 255, 255):
+        return 129;
+    case RGB(0, 255, 0):
+        return 131;
+    case RGB(255, 255, 0):
+        return 132;
+    default:
+        return 128;
+    }
+}
+
+RunLengthWriter::RunLengthWriter(QByteArray& out, int base) : out_(out), base_(base), maxRun_(256 - base) {
+    Q_ASSERT(base >= 1 && base <= 255);
+}
+
+void RunLengthWriter::writeRow(const uint8_t* values, int n) {
+    if (n <= 0) return;
+    // A row adds at most one byte per pixel (every repeat byte stands for at least one
+    // pixel that wrote nothing), plus the repeat it carries in from the row before.
+    const qsizetype start = out_.size();
+    out_.resize(start + n + 1);
+    char* const begin = out_.data() + start;
+    char* o = begin;
+    int prev = prev_, run = run_;
+    for (int i = 0; i < n;) {
+        const int x = values[i];
+        int j = i + 1;
+        while (j < n && values[j] == x)
+            ++j;
+        int same = j - i;
+        if (x != prev) {
+            if (run > 0) *o++ = char(base_ + run - 1);
+            *o++ = char(x);
+            run = 0;
+            prev = x;
+            --same;
+        }
+        // A full repeat byte (255) is written as soon as the run fills it; the value
+        // stays, so the next equal pixel starts a new count.
+        run += same;
+        while (run >= maxRun_) {
+            *o++ = char(255);
+            run -= maxRun_;
+        }
+        i = j;
+    }
+    prev_ = prev;
+    run_ = run;
+    out_.resize(start + (o - begin));
+}
+
+void RunLengthWriter::finish() {
+    if (run_ > 0) out_.append(char(base_ + run_ - 1));
+    run_ = 0;
+}
+
+namespace {
+
+QByteArray fileHeader(char kind, int width, int height) {
+    QByteArray h("QUOX3zzzz");
+    h.append(kind);
+    h.append(char(1));
+    h.append(numToBin(width));
+    h.append(numToBin(height));
+    return h;
+}
+
+// An uncommitted file is discarded when it goes out of scope.
+bool finishFile(QSaveFile& file, const QByteArray& bytes) {
+    return writeAll(file, bytes.constData(), bytes.size()) && file.commit();
+}
+
+// The level image or the thumbnail: fill the palette, then write every pixel as the
+// index of its nearest palette colour.
+bool writePicture(Editor& e, Editor::ClutSource source, const QString& path) {
+    const bool level = source == Editor::ClutSource::LevelImage;
+    e.clut.clearClut();
+    e.fillClut(source);
+
+    // Looked up anew after every yield: the window may have replaced the surface.
+    auto surface = [&]() -> const PictureSurface& { return level ? e.Level[0] : e.thumbNail; };
+    const int w = surface().ScaleWidth(), h = surface().ScaleHeight();
+    QSaveFile file(path);
+    if (!openForReplace(file)) return false;
+
+    QByteArray bytes = fileHeader(1, w, h);
+    bytes.append(e.clut.genPal());
+    bytes.reserve(bytes.size() + qsizetype(w) * h + 1);
+    RunLengthWriter stream(bytes, std::max(e.clut.count, 1));
+    std::vector<uint8_t> row(size_t(std::max(w, 0)));
+    for (int y = 0; y < h; ++y) {
+        const PictureSurface& s = surface();
+        // The header already holds the size: a level resized meanwhile cannot be written.
+        if (s.ScaleWidth() != w || s.ScaleHeight() != h) return false;
+        e.clut.mapRow(s, y, row.data());
+        stream.writeRow(row.data(), w);
+        if (level) e.displayPercent(10000.0f / float(h));
+        e.yield();
+    }
+    stream.finish();
+    return finishFile(file, bytes);
+}
+
+// Map codes of one row of pixels; neighbours mostly share a material.
+void materialRow(const uint32_t* pixels, int n, uint8_t* out) {
+    if (n <= 0) return;
+    uint32_t last = ~pixels[0];
+    uint8_t code = 0;
+    for (int x = 0; x < n; ++x) {
+        if (pixels[x] != last) {
+            last = pixels[x];
+            code = materialCode(fromPixel(last));
+        }
+        out[x] = code;
+    }
+}
+
+} // namespace
+
+QString Editor::gameLevelFolder() const {
+    return gameFolder + "gameData/Gfx/";
+}
+
+bool Editor::saveLevelQUOX(const QString& n) {
+    return writePicture(*this, ClutSource::LevelImage, gameLevelFolder() + "level" + n + ".quox");
+}
+
+bool Editor::saveLevelThumb(const QString& n) {
+    return writePicture(*this, ClutSource::Thumbnail, gameLevelFolder() + "level" + n + "t.quox");
+}
+
+bool Editor::saveAMapQUOX(const QString& n) {
+    constexpr int kMapBase = 133; // map codes go up to 132
+    clut.count = kMapBase;
+
+    const int w = Level[1].ScaleWidth(), h = Level[1].ScaleHeight();
+    QSaveFile file(gameLevelFolder() + "levelm" + n + ".quox");
+    if (!openForReplace(file)) return false;
+
+    QByteArray bytes = fileHeader(2, w, h);
+    bytes.append(char(kMapBase - 1));
+    bytes.reserve(bytes.size() + qsizetype(w) * h + 1);
+    RunLengthWriter stream(bytes, kMapBase);
+    std::vector<uint8_t> row(size_t(std::max(w, 0)));
+    for (int y = 0; y < h; ++y) {
+        const QImage& map = Level[1].Image();
+        if (map.width() != w || map.height() != h) return false;
+        materialRow(reinterpret_cast<const uint32_t*>(map.constScanLine(y)), w, row.data());
+        stream.writeRow(row.data(), w);
+        displayPercent(10000.0f / float(h));
+        yield();
+    }
+    stream.finish();
+    return finishFile(file, bytes);
+}
+
+} // namespace vortan
