@@ -117,14 +117,8 @@ void Editor::createEmpty(int32_t w, int32_t h) {
         layer.BackColor = kBlack;
         layer.setPicture(QImage());
         layer.Cls();
-        layer.ForeColor = i == 0 ? currentColour : RGB(255, 0, 0);
-        const float W = float(layer.ScaleWidth()), H = float(layer.ScaleHeight());
-        for (int j = 0; j <= 16; ++j) {
-            layer.Line(0, j, W, j);
-            layer.Line(0, H - j, W, H - j);
-            layer.Line(j, 0, j, H);
-            layer.Line(W - j, 0, W - j, H);
-        }
+        layer.ForeColor = i == 0 ? currentColour : kWall;
+        drawFrame(layer, layer.ForeColor);
     }
     sizeNavigator(layerIndex);
     yield();
@@ -133,6 +127,17 @@ void Editor::createEmpty(int32_t w, int32_t h) {
     updateViewPort(float(viewPortXoff), float(viewPortYoff));
     yield();
     navigatorStale = true;
+}
+
+void Editor::drawFrame(PictureSurface& layer, Colour c) {
+    // The lines at the far edges fall just outside: 17 pixels top and left, 16 bottom and right.
+    const float W = float(layer.ScaleWidth()), H = float(layer.ScaleHeight());
+    for (int j = 0; j <= 16; ++j) {
+        layer.Line(0, j, W, j, c);
+        layer.Line(0, H - j, W, H - j, c);
+        layer.Line(j, 0, j, H, c);
+        layer.Line(W - j, 0, W - j, H, c);
+    }
 }
 
 bool Editor::wantSave() {

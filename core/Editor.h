@@ -273,7 +273,15 @@ class Editor : public QObject {
     void adoptLevelSize(int s);
     void setComboEntry(const QString& name);
     void showValues(float levelX, float levelY);
-    void redrawPreview();
+    // A modifier press at level pixel (lx, ly): left fills both layers, right picks.
+    // True when the level changed.
+    bool fillOrPick(int16_t button, int32_t lx, int32_t ly);
+    // The brush preview on the viewport at (lastBrushX, lastBrushY): put back what lies
+    // under it, or draw it.
+    void restoreUnderPreview();
+    void drawPreview();
+    // The wall frame of a level: rows 0 to 16 and the last 16, columns likewise.
+    static void drawFrame(PictureSurface& layer, Colour c);
 
     UserDialogs& ui_;
     QString ownFolder_;

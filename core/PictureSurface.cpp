@@ -83,30 +83,18 @@ void fillRect(QImage& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, Colou
 // --- Block transfer kernels -------------------------------------------------------
 // The brush stamp runs six of these per mouse move, so they work four pixels at a time.
 
-void andRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
+// dst = dst AND src (And) or dst = dst OR src, four pixels at a time where SSE2 is there.
+template <bool And> void combineRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
     int i = 0;
 #if defined(__SSE2__)
     for (; i + 4 <= n; i += 4) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_and_si128(a, b));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), And ? _mm_and_si128(a, b) : _mm_or_si128(a, b));
     }
 #endif
     for (; i < n; ++i)
-        d[i] &= s[i];
-}
-
-void orRow(uint32_t* __restrict d, const uint32_t* __restrict s, int n) {
-    int i = 0;
-#if defined(__SSE2__)
-    for (; i + 4 <= n; i += 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(a, b));
-    }
-#endif
-    for (; i < n; ++i)
-        d[i] |= s[i];
+        d[i] = And ? d[i] & s[i] : d[i] | s[i];
 }
 
 void combineRow(uint32_t* d, const uint32_t* s, int n, Rop rop) {
@@ -115,10 +103,10 @@ void combineRow(uint32_t* d, const uint32_t* s, int n, Rop rop) {
         std::memcpy(d, s, size_t(n) * 4);
         break;
     case Rop::SrcAnd:
-        andRow(d, s, n);
+        combineRow<true>(d, s, n);
         break;
     case Rop::SrcPaint:
-        orRow(d, s, n);
+        combineRow<false>(d, s, n);
         break;
     }
 }

@@ -6,20 +6,6 @@
 
 namespace vortan {
 
-namespace {
-
-// Only spaces are taken off; the word lists hold nothing else around a word.
-QString withoutSpaces(const QString& word) {
-    qsizetype a = 0, b = word.size();
-    while (a < b && word[a] == ' ')
-        ++a;
-    while (b > a && word[b - 1] == ' ')
-        --b;
-    return word.mid(a, b - a);
-}
-
-} // namespace
-
 QString Editor::randomName() {
     // Index of a draw in the word lists. In double precision r * count stays below
     // count for every draw below 1; the clamp only guards a list shorter than the count.
@@ -30,8 +16,8 @@ QString Editor::randomName() {
     for (;;) {
         const float r1 = rnd();
         const float r2 = rnd();
-        const QString a = withoutSpaces(nameAdjectives[size_t(pick(r1))]);
-        const QString n = withoutSpaces(nameNouns[size_t(pick(r2))]);
+        const QString a = trimBlanks(nameAdjectives[size_t(pick(r1))]);
+        const QString n = trimBlanks(nameNouns[size_t(pick(r2))]);
         // A name always has a noun; the adjective is drawn again with it.
         if (n.isEmpty()) continue;
         return a + " " + n;

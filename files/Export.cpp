@@ -68,14 +68,7 @@ void Editor::Command6_Click() {
         }
 
     // The map is closed with the wall frame at every export.
-    PictureSurface& map = Level[1];
-    const float W = float(map.ScaleWidth()), H = float(map.ScaleHeight());
-    for (int i = 0; i <= 16; ++i) {
-        map.Line(0, i, W, i, kWall);
-        map.Line(0, H - i, W, H - i, kWall);
-        map.Line(i, 0, i, H, kWall);
-        map.Line(W - i, 0, W - i, H, kWall);
-    }
+    drawFrame(Level[1], kWall);
     if (layerIndex == 1) updateViewPort(float(viewPortXoff), float(viewPortYoff));
 
     // The game shows levels numbered without gaps: propose the first free number.

@@ -43,19 +43,11 @@ void Editor::mirrorBrush() {
                 std::swap(row[x], row[w - 1 - x]);
         }
     }
-    redrawPreview();
+    restoreUnderPreview();
+    drawPreview();
     emit surfaceChanged(ShownSurface::Brush);
     emit surfaceChanged(ShownSurface::MapBrush);
     yield();
-}
-
-void Editor::redrawPreview() {
-    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Level[layerIndex],
-           viewPortXoff + lastBrushX, viewPortYoff + lastBrushY, Rop::SrcCopy);
-    BitBlt(viewPort, lastBrushX, lastBrushY, Mask.ScaleWidth(), Mask.ScaleHeight(), Mask, 0, 0, Rop::SrcAnd);
-    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Brush, 0, 0,
-           Rop::SrcPaint);
-    emit surfaceChanged(ShownSurface::ViewPort);
 }
 
 } // namespace vortan

@@ -10,6 +10,33 @@ void Editor::takeUndoSnapshot() {
     undoBelongsToLevel = true;
 }
 
+bool Editor::fillOrPick(int16_t button, int32_t lx, int32_t ly) {
+    // A point outside the level (beside a narrow level, or a drag past its edge) has no
+    // colour to fill or pick.
+    if (Level[layerIndex].Point(lx, ly) < 0) return false;
+    if (button == kLeftButton) {
+        // Each layer fills the region of its own colour; the two regions need not match.
+        Level[0].FillColor = currentColour;
+        Level[0].FillStyle = 0;
+        ExtFloodFill(Level[0], lx, ly, Colour(Level[0].Point(lx, ly)));
+        Level[1].FillColor = currentMaterial;
+        Level[1].FillStyle = 0;
+        ExtFloodFill(Level[1], lx, ly, Colour(Level[1].Point(lx, ly)));
+        updateViewPort(float(viewPortXoff), float(viewPortYoff));
+        return true;
+    }
+    if (button == kRightButton) {
+        const Colour picked = Colour(Level[layerIndex].Point(lx, ly));
+        if (controls.viewOption == 0)
+            currentColour = picked;
+        else
+            currentMaterial = picked;
+        createBrush(brushSize);
+        updatePropertyCombo();
+    }
+    return false;
+}
+
 void Editor::showValues(float levelX, float levelY) {
     const int32_t k = Level[layerIndex].Point(levelX, levelY);
     if (k < 0) return; // no pixel there: the labels keep their values
@@ -29,26 +56,9 @@ void Editor::viewPort_MouseDown(int16_t button, int16_t shift, float x, float y)
     const float lx = float(viewPortXoff) + x, ly = float(viewPortYoff) + y;
     showValues(lx, ly);
     if (shift != 0) {
-        // A point beside a level narrower than the viewport has no colour to fill or pick.
-        if (Level[layerIndex].Point(lx, ly) < 0) return;
-        if (button == kLeftButton) {
-            Level[0].FillColor = currentColour;
-            Level[0].FillStyle = 0;
-            ExtFloodFill(Level[0], roundHalfEven(lx), roundHalfEven(ly), Colour(Level[0].Point(lx, ly)));
-            Level[1].FillColor = currentMaterial;
-            Level[1].FillStyle = 0;
-            ExtFloodFill(Level[1], roundHalfEven(lx), roundHalfEven(ly), Colour(Level[1].Point(lx, ly)));
-            updateViewPort(float(viewPortXoff), float(viewPortYoff));
+        if (fillOrPick(button, roundHalfEven(lx), roundHalfEven(ly))) {
             navigatorStale = true;
             unsavedChanges = true;
-        } else if (button == kRightButton) {
-            const Colour picked = Colour(Level[layerIndex].Point(lx, ly));
-            if (controls.viewOption == 0)
-                currentColour = picked;
-            else
-                currentMaterial = picked;
-            createBrush(brushSize);
-            updatePropertyCombo();
         }
         return;
     }
@@ -67,20 +77,29 @@ void Editor::viewPort_MouseMove(int16_t button, int16_t shift, float x, float y)
     }
     showValues(float(viewPortXoff) + x, float(viewPortYoff) + y);
     // Put back the viewport under the last preview, then draw the preview at the pointer.
-    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Level[layerIndex],
-           viewPortXoff + lastBrushX, viewPortYoff + lastBrushY, Rop::SrcCopy);
+    restoreUnderPreview();
     lastBrushX = roundHalfEven(x - float(Brush.ScaleWidth()) / 2.0f);
     lastBrushY = roundHalfEven(y - float(Brush.ScaleHeight()) / 2.0f);
-    BitBlt(viewPort, lastBrushX, lastBrushY, Mask.ScaleWidth(), Mask.ScaleHeight(), Mask, 0, 0, Rop::SrcAnd);
-    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Brush, 0, 0,
-           Rop::SrcPaint);
-    emit surfaceChanged(ShownSurface::ViewPort);
+    drawPreview();
     if (shift == 0) {
         if (button == kLeftButton)
             drawBrush(x, y, 1);
         else if (button == kRightButton)
             drawBrush(x, y, 0);
     }
+}
+
+void Editor::restoreUnderPreview() {
+    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Level[layerIndex],
+           viewPortXoff + lastBrushX, viewPortYoff + lastBrushY, Rop::SrcCopy);
+}
+
+void Editor::drawPreview() {
+    // Always the colour brush, in the Map view too.
+    BitBlt(viewPort, lastBrushX, lastBrushY, Mask.ScaleWidth(), Mask.ScaleHeight(), Mask, 0, 0, Rop::SrcAnd);
+    BitBlt(viewPort, lastBrushX, lastBrushY, Brush.ScaleWidth(), Brush.ScaleHeight(), Brush, 0, 0,
+           Rop::SrcPaint);
+    emit surfaceChanged(ShownSurface::ViewPort);
 }
 
 void Editor::drawBrush(float x, float y, int32_t mode) {

@@ -10,28 +10,7 @@ void Editor::drawZoom(float x, float y, int16_t button, int16_t shift) {
     const int32_t lx = viewPortXoff + px, ly = viewPortYoff + py;
 
     if (shift != 0) {
-        // A pixel outside the level has no colour to fill or pick.
-        if (Level[layerIndex].Point(lx, ly) < 0) return;
-        if (button == kLeftButton) {
-            Level[0].FillColor = currentColour;
-            Level[0].FillStyle = 0;
-            ExtFloodFill(Level[0], lx, ly, Colour(Level[0].Point(lx, ly)));
-            Level[1].FillColor = currentMaterial;
-            Level[1].FillStyle = 0;
-            ExtFloodFill(Level[1], lx, ly, Colour(Level[1].Point(lx, ly)));
-            updateViewPort(float(viewPortXoff), float(viewPortYoff));
-        } else if (button == kRightButton) {
-            const Colour picked = Colour(Level[layerIndex].Point(lx, ly));
-            if (controls.viewOption == 0)
-                currentColour = picked;
-            else
-                currentMaterial = picked;
-            createBrush(brushSize);
-            updatePropertyCombo();
-            return;
-        } else {
-            return;
-        }
+        if (!fillOrPick(button, lx, ly)) return; // only a fill changes the level
     } else {
         Colour s;
         if (button == kLeftButton) {
