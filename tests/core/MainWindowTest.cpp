@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace vortan;
@@ -151,4 +152,40 @@ TEST(Window, FileFiltersBecomeQtNameFilters) {
     EXPECT_EQ(QtUserDialogs::nameFilters("Level|*.level.bmp|All|*.*"),
               (QStringList{"Level (*.level.bmp)", "All (*.*)"}));
     EXPECT_TRUE(QtUserDialogs::nameFilters("").isEmpty());
+}
+
+TEST(Window, MouseAndKeysReachTheEditorAsItsCodes) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    // A left press in the viewport paints the brush under the pointer (inside the frame).
+    QTest::mouseClick(w.viewPort, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
+    EXPECT_EQ(GetPixel(t.e->Level[0], 200, 150), RGB(55, 100, 120));
+    EXPECT_TRUE(t.e->unsavedChanges);
+    // Keys: Shift+E still chooses Explosive; keypad 6 sets the size 22; Backspace undoes.
+    w.viewPort->setFocus();
+    QTest::keyClick(w.viewPort, Qt::Key_E, Qt::ShiftModifier);
+    EXPECT_EQ(t.e->currentMaterial, kExplosive);
+    EXPECT_EQ(w.Combo1->currentText(), "Explosive!");
+    QTest::keyClick(w.viewPort, Qt::Key_6, Qt::KeypadModifier);
+    EXPECT_EQ(t.e->brushSize, 22);
+    QTest::keyClick(w.viewPort, Qt::Key_Backspace);
+    EXPECT_EQ(GetPixel(t.e->Level[0], 200, 150), kBlack);
+    // Choosing from the list.
+    w.Combo1->setCurrentIndex(2);
+    emit w.Combo1->activated(2);
+    EXPECT_EQ(t.e->currentMaterial, kWater);
+}
+
+TEST(Window, ViewButtonsSwapTheViewPortAndTheThumbnail) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    w.vPort[2]->click();
+    EXPECT_FALSE(w.viewPort->isVisible());
+    EXPECT_TRUE(w.thumbNail->isVisible());
+    EXPECT_FALSE(w.zoomEnabled->isVisible());
+    w.vPort[1]->click();
+    EXPECT_TRUE(w.viewPort->isVisible());
+    EXPECT_TRUE(w.mapBrush->isVisible());
+    EXPECT_FALSE(w.Brush->isVisible());
+    EXPECT_EQ(t.e->layerIndex, 1);
 }
