@@ -19,19 +19,19 @@ QByteArray numToBin(int32_t n) {
 
 uint8_t materialCode(Colour c) {
     switch (c) {
-    case RGB(0, 0, 0):
+    case kBlack:
         return 0;
-    case RGB(0, 0, 255):
+    case kWater:
         return 1;
-    case RGB(128, 0, 0):
+    case kBehindWall:
         return 64;
-    case RGB(0, 255, 255):
+    case kPlatformFSA:
         return 129;
-    case RGB(0, 255, 0):
+    case kPlatformFS:
         return 131;
-    case RGB(255, 255, 0):
+    case kExplosive:
         return 132;
-    default:
+    default: // Wall, and any colour that is no material
         return 128;
     }
 }
