@@ -65,7 +65,8 @@ bool Editor::Form_Load() {
 
 void Editor::readGameFolder() {
     QFile file(QDir(ownFolder_).filePath("gameFolder.txt"));
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+    // Only a plain file: reading a pipe of that name would never return.
+    if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
         QByteArray line = file.readLine();
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
@@ -83,8 +84,16 @@ void Editor::readGameFolder() {
 }
 
 void Editor::sizeNavigator(int layer) {
+    const int32_t levelOuterHeight = outerSize(Level[layer]).height();
     navScale = float(Level[layer].ScaleWidth()) / float(Thumb.ScaleWidth());
-    controls.thumbOuterHeight = navigatorOuterHeight(outerSize(Level[layer]).height(), navScale);
+    controls.thumbOuterHeight = navigatorOuterHeight(levelOuterHeight, navScale);
+    if (controls.thumbOuterHeight > kMaxNavigatorOuterHeight) {
+        // A level far higher than wide: at the width's scale the navigator would be
+        // taller than any screen and its picture unbounded. The height sets the scale,
+        // less the two border pixels that the outer height adds.
+        navScale = float(levelOuterHeight) / float(kMaxNavigatorOuterHeight - 2);
+        controls.thumbOuterHeight = kMaxNavigatorOuterHeight;
+    }
     Thumb.resize(Thumb.ScaleWidth(), std::max(0, controls.thumbOuterHeight - 2 * kFrame));
     emit controlsChanged();
 }

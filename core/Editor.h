@@ -68,6 +68,7 @@ constexpr std::array<MaterialEntry, 6> kMaterialList{{{"Wall", kWall},
 constexpr int kFrame = 2;               // every picture box has a two-pixel frame
 constexpr QSize kStartClient{760, 573}; // client area when the editor starts
 constexpr int kThumbOuterWidth = 105;   // the navigator's width never changes
+constexpr int kMaxNavigatorOuterHeight = 4096;
 constexpr QSize kThumbNailOuter{196, 181};
 constexpr QSize kStartLevel{821, 669}; // the start-up level's drawable size
 constexpr QSize kBrushOuter{89, 89};
@@ -180,6 +181,11 @@ class Editor : public QObject {
     bool saveLevelQUOX(const QString& n);
     bool saveLevelThumb(const QString& n);
     bool saveAMapQUOX(const QString& n);
+    // The thumbnail, the level image and the map of level n as one set: all three
+    // replace what stood there, or none does.
+    bool saveGameLevel(const QString& n);
+    enum class GameFile { Thumbnail, LevelImage, MaterialMap };
+    QString gameFilePath(GameFile kind, const QString& n) const;
 
     // --- viewport -------------------------------------------------------------------
     void updateViewPort(float x, float y);
@@ -208,6 +214,11 @@ class Editor : public QObject {
     static QSize outerSize(const PictureSurface& s) {
         return {s.ScaleWidth() + 2 * kFrame, s.ScaleHeight() + 2 * kFrame};
     }
+    // Whether a pointer position (in a shown surface's pixels) lies on its pixels rather
+    // than on the frame around them.
+    static bool insideDrawable(const PictureSurface& s, float x, float y) {
+        return x >= 0 && y >= 0 && x < float(s.ScaleWidth()) && y < float(s.ScaleHeight());
+    }
 
     // --- materials and brushes ----------------------------------------------------------
     void Combo1_Click();
@@ -226,7 +237,9 @@ class Editor : public QObject {
     void Timer1_Timer();
     void Thumb_MouseDown(int16_t button, int16_t shift, float x, float y);
     void Thumb_MouseMove(int16_t button, int16_t shift, float x, float y);
+    // A click on a view button; switchView is the switch itself.
     void vPort_Click(int index);
+    void switchView(int index);
 
     // --- editing in the viewport ---------------------------------------------------------
     void drawZoom(float x, float y, int16_t button, int16_t shift);
@@ -275,7 +288,8 @@ class Editor : public QObject {
     void showValues(float levelX, float levelY);
     // A modifier press at level pixel (lx, ly): left fills both layers, right picks.
     // True when the level changed.
-    bool fillOrPick(int16_t button, int32_t lx, int32_t ly);
+    // *changed tells whether the fill changed any pixel.
+    bool fillOrPick(int16_t button, int32_t lx, int32_t ly, bool* changed = nullptr);
     // The brush preview on the viewport at (lastBrushX, lastBrushY): put back what lies
     // under it, or draw it.
     void restoreUnderPreview();

@@ -137,8 +137,11 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     timer->start(2500);
     connect(&editor_, &Editor::controlsChanged, this, &MainWindow::syncControls);
     connect(&editor_, &Editor::surfaceChanged, this, &MainWindow::showSurface);
-    connect(&editor_, &Editor::focusRequested, this,
-            [this](FocusTarget t) { (t == FocusTarget::ViewPort ? viewPort : thumbNail)->setFocus(); });
+    connect(&editor_, &Editor::focusRequested, this, [this](FocusTarget t) {
+        // Qt ignores the focus on a disabled widget: the viewport is enabled first.
+        syncControls();
+        (t == FocusTarget::ViewPort ? viewPort : thumbNail)->setFocus();
+    });
     connect(&editor_, &Editor::closeRequested, this,
             [this] { QTimer::singleShot(0, this, &QWidget::close); });
     editor_.yieldHook = [] { QCoreApplication::processEvents(); };
@@ -156,12 +159,16 @@ void MainWindow::syncControls() {
     rValue->setText(c.rValue);
     gValue->setText(c.gValue);
     bValue->setText(c.bValue);
-    for (QPushButton* b : {Command2, Command3, Command5, saveLevel, Command6, Command4})
+    // While a command runs (and yields), nothing that starts another or changes what
+    // it works on takes input.
+    for (QWidget* b : std::initializer_list<QWidget*>{Command2, Command3, Command5, saveLevel, Command6,
+                                                      Command4, Command7, vPort[0], vPort[1], vPort[2],
+                                                      Combo1, Thumb, Brush, mapBrush})
         b->setEnabled(!c.busy);
     vPort[c.viewOption]->setChecked(true);
     zoomEnabled->setChecked(c.zoomTicked);
     Combo1->setCurrentIndex(Combo1->findText(c.comboText));
-    zoomEnabled->setEnabled(c.zoomEnabled);
+    zoomEnabled->setEnabled(c.zoomEnabled && !c.busy);
     zoomEnabled->setVisible(c.zoomVisible);
     viewPort->resize(c.viewPortOuter);
     viewPort->setEnabled(c.viewPortEnabled);

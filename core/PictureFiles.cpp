@@ -16,6 +16,10 @@
 #include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vortan {
 
 namespace {
@@ -100,7 +104,20 @@ struct BmpLayout {
     uint32_t compression = BiRgb;
     uint32_t dataOffset = 0;
     std::array<uint32_t, 256> palette{};
-    Channel red, green, blue;
+    Channel red, green, blue, alpha;
+
+    // A 16- or 32-bit pixel. The editor has no transparency: where the file gives an
+    // alpha channel the pixel is laid over black, so a clear pixel is empty as in a GIF.
+    uint32_t direct(uint32_t pixel) const {
+        uint32_t r = red(pixel), g = green(pixel), b = blue(pixel);
+        if (alpha.mask != 0) {
+            const uint32_t a = alpha(pixel);
+            r = (r * a + 127) / 255;
+            g = (g * a + 127) / 255;
+            b = (b * a + 127) / 255;
+        }
+        return 0xFF000000u | r << 16 | g << 8 | b;
+    }
 };
 
 bool readableCoding(uint32_t compression, int bpp, bool os2) {
@@ -156,93 +173,127 @@ std::optional<QImage> decodeRows(QFile& file, const BmpLayout& bmp, qint64 fileS
                 out[x] = bmp.palette[in[x]];
             break;
         case 16:
-            for (int x = 0; x < w; ++x) {
-                const uint32_t p = le16(in + 2 * x);
-                out[x] = 0xFF000000u | bmp.red(p) << 16 | bmp.green(p) << 8 | bmp.blue(p);
-            }
+            for (int x = 0; x < w; ++x)
+                out[x] = bmp.direct(le16(in + 2 * x));
             break;
         case 24:
             for (int x = 0; x < w; ++x, in += 3)
                 out[x] = 0xFF000000u | uint32_t(in[2]) << 16 | in[1] << 8 | in[0];
             break;
         case 32:
-            for (int x = 0; x < w; ++x) {
-                const uint32_t p = le32(in + 4 * x);
-                out[x] = 0xFF000000u | bmp.red(p) << 16 | bmp.green(p) << 8 | bmp.blue(p);
-            }
+            for (int x = 0; x < w; ++x)
+                out[x] = bmp.direct(le32(in + 4 * x));
             break;
         }
     }
     return image;
 }
 
-// Run-length coded pixels (4 or 8 bits). Pixels the runs skip stay black, the editor's
-// empty colour. A stream that stops before its end marker and before the last row is
-// refused as cut short.
-std::optional<QImage> decodeRle(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
-    // No encoder needs more than two bytes per pixel plus a line end per row; reading
-    // more would only let a broken file make us hold an arbitrary amount of memory.
-    const qint64 available = fileSize - bmp.dataOffset;
-    const qint64 limit = 2 * bmp.width * bmp.height + 4 * bmp.height + 16;
-    const qint64 length = std::min(available, limit);
-    if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
-    const QByteArray bytes = file.read(length);
-    if (bytes.size() != length) return failure(why, unreadableText());
+// Hands out the bytes of one part of the file in order, read through a small buffer:
+// a run-length stream may be as long as the file, and only the picture should cost memory.
+class ChunkReader {
+  public:
+    ChunkReader(QFile& file, qint64 length)
+        : file_(file), left_(length), buffer_(size_t(std::clamp<qint64>(length, 1, 64 * 1024))) {}
 
+    // The next n bytes; false when the part ends first or the file cannot be read.
+    bool take(uint8_t* dst, qint64 n) {
+        while (n > 0) {
+            if (at_ == end_ && !refill()) return false;
+            const qint64 k = std::min(n, end_ - at_);
+            std::memcpy(dst, buffer_.data() + at_, size_t(k));
+            dst += k;
+            at_ += k;
+            n -= k;
+        }
+        return true;
+    }
+
+    bool failed() const { return failed_; }
+
+  private:
+    bool refill() {
+        if (left_ == 0) return false;
+        const qint64 want = std::min<qint64>(left_, qint64(buffer_.size()));
+        if (file_.read(reinterpret_cast<char*>(buffer_.data()), want) != want) {
+            failed_ = true;
+            return false;
+        }
+        left_ -= want;
+        at_ = 0;
+        end_ = want;
+        return true;
+    }
+
+    QFile& file_;
+    qint64 left_;
+    std::vector<uint8_t> buffer_;
+    qint64 at_ = 0, end_ = 0;
+    bool failed_ = false;
+};
+
+// Run-length coded pixels (4 or 8 bits). Pixels the runs skip stay black, the editor's
+// empty colour. Every run and jump must stay inside the picture. A stream may stop
+// without its end marker once it has reached the last pixel; with pixels still to come
+// it is refused as cut short.
+std::optional<QImage> decodeRle(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
+    if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
     auto image = blankPicture(bmp.width, bmp.height, kBlackPixel, why);
     if (!image) return image;
 
-    const auto* s = reinterpret_cast<const uint8_t*>(bytes.constData());
-    const qint64 n = bytes.size();
+    const QString damaged = QStringLiteral("The picture's pixel runs are damaged.");
+    ChunkReader in(file, fileSize - bmp.dataOffset);
     const bool rle8 = bmp.compression == BiRle8;
-    qint64 i = 0;
+    const int64_t w = bmp.width, h = bmp.height;
     int64_t x = 0, row = 0;
     bool ended = false;
-    uint32_t* line = nullptr;
+    std::array<uint8_t, 255> data;
     auto lineOf = [&](int64_t r) {
-        return reinterpret_cast<uint32_t*>(image->scanLine(int(bmp.topDown ? r : bmp.height - 1 - r)));
+        return reinterpret_cast<uint32_t*>(image->scanLine(int(bmp.topDown ? r : h - 1 - r)));
     };
-    auto put = [&](int64_t at, uint32_t index) {
-        if (at < bmp.width) line[at] = bmp.palette[index];
-    };
-    while (true) {
-        if (row >= bmp.height) { // runs past the last row are ignored
-            ended = true;
+    while (!ended) {
+        uint8_t code[2];
+        if (row >= h) {
+            // Past the last row only the end marker may follow, or nothing at all.
+            if (in.take(code, 1) && (code[0] != 0 || (in.take(code + 1, 1) && code[1] != 1)))
+                return failure(why, damaged);
             break;
         }
-        if (i + 2 > n) break;
-        line = lineOf(row);
-        const uint8_t count = s[i], value = s[i + 1];
-        i += 2;
+        if (!in.take(code, 2)) break;
+        const int count = code[0], value = code[1];
         if (count > 0) {
+            if (x + count > w) return failure(why, damaged);
+            uint32_t* out = lineOf(row) + x;
             for (int k = 0; k < count; ++k)
-                put(x + k, rle8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+                out[k] = bmp.palette[rle8 ? value : (k & 1) ? value & 0x0F : value >> 4];
             x += count;
         } else if (value == 0) {
             x = 0;
             ++row;
         } else if (value == 1) {
             ended = true;
-            break;
         } else if (value == 2) {
-            if (i + 2 > n) break;
-            x += s[i];
-            row += s[i + 1];
-            i += 2;
+            uint8_t step[2];
+            if (!in.take(step, 2)) break;
+            if (x + step[0] > w || row + step[1] >= h) return failure(why, damaged);
+            x += step[0];
+            row += step[1];
         } else {
-            const qint64 used = rle8 ? value : (value + 1) / 2;
-            if (i + used > n) break;
+            if (x + value > w) return failure(why, damaged);
+            const int used = rle8 ? value : (value + 1) / 2;
+            if (!in.take(data.data(), used)) break;
+            uint32_t* out = lineOf(row) + x;
             for (int k = 0; k < value; ++k)
-                put(x + k, rle8 ? s[i + k] : (k & 1) ? s[i + k / 2] & 0x0F : s[i + k / 2] >> 4);
+                out[k] = bmp.palette[rle8      ? data[size_t(k)]
+                                     : (k & 1) ? data[size_t(k / 2)] & 0x0F
+                                               : data[size_t(k / 2)] >> 4];
             x += value;
-            i += (used + 1) & ~1; // absolute runs are padded to a whole word
+            // Absolute runs are padded to a whole word; a file ending in the padding lacks nothing.
+            if (used & 1) in.take(data.data(), 1);
         }
     }
-    // Without the end marker the stream is only whole when it reached the last pixel.
-    if (!ended && !(row == bmp.height - 1 && x >= bmp.width)) {
-        if (length < available) return failure(why, QStringLiteral("The picture's pixel runs are damaged."));
-        return failure(why, truncatedText());
-    }
+    if (in.failed()) return failure(why, unreadableText());
+    if (!ended && row < h && !(row == h - 1 && x == w)) return failure(why, truncatedText());
     return image;
 }
 
@@ -307,6 +358,9 @@ std::optional<QImage> loadBmp(QFile& file, QString& why) {
         bmp.blue = Channel(0x0000FF);
     }
     if (headerEnd > headSize) return failure(why, truncatedText());
+    // An alpha mask follows the colour masks where the header (or the four masks
+    // after a basic one) leaves room for it; other files have no alpha.
+    if ((c == BiBitfields || c == BiAlphaBitfields) && headerEnd >= 70) bmp.alpha = Channel(le32(h + 66));
     if (bmp.dataOffset < headerEnd)
         return failure(why, QStringLiteral("The BMP picture's header is damaged."));
     if (bmp.dataOffset >= fileSize) return failure(why, truncatedText());
@@ -597,9 +651,23 @@ std::optional<QImage> LoadPicture(const QString& path, QString* error) {
         const QFileInfo info(path);
         if (!info.exists()) return failure(why, QStringLiteral("The picture file does not exist."));
         if (info.isDir()) return failure(why, QStringLiteral("The picture's name is a folder."));
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        // Opened without waiting, and looked at through the same handle: a pipe or a
+        // device by the name would otherwise block the editor or never end.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return failure(why, QStringLiteral("The picture file cannot be opened."));
+        struct stat st {};
+        const bool statted = ::fstat(fd, &st) == 0;
+        if (!statted || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            if (!statted) return failure(why, QStringLiteral("The picture file cannot be opened."));
+            if (S_ISDIR(st.st_mode)) return failure(why, QStringLiteral("The picture's name is a folder."));
+            return failure(why, QStringLiteral("The picture's name is not an ordinary file."));
+        }
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
             return failure(why, QStringLiteral("The picture file cannot be opened."));
+        }
         // The contents decide the kind, not the name.
         const QByteArray magic = file.peek(6);
         if (magic.isEmpty()) return failure(why, QStringLiteral("The picture file is empty."));
@@ -611,8 +679,8 @@ std::optional<QImage> LoadPicture(const QString& path, QString* error) {
     return result;
 }
 
-bool SavePicture(const PictureSurface& s, const QString& path) {
-    QImage image = s.Image();
+bool writeBmp(const QImage& picture, QIODevice& file) {
+    QImage image = picture;
     // A BMP of no pixels could not be read back.
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
@@ -623,9 +691,6 @@ bool SavePicture(const PictureSurface& s, const QString& path) {
     const qint64 dataSize = stride * h;
     const qint64 fileSize = 54 + dataSize;
     if (fileSize > 0xFFFFFFFFll) return false;
-
-    QSaveFile file(path);
-    if (!openForReplace(file)) return false;
 
     // The file goes out in pieces of a few hundred kilobytes: a fresh buffer of the
     // whole level would cost more in page faults than the packing itself.
@@ -674,7 +739,13 @@ bool SavePicture(const PictureSurface& s, const QString& path) {
         const qint64 n = rows * stride;
         if (!writeAll(file, reinterpret_cast<const char*>(b), n)) return false;
     }
-    return file.commit();
+    return true;
+}
+
+bool SavePicture(const PictureSurface& s, const QString& path) {
+    FileSet set;
+    QFile* file = set.add(path);
+    return file && writeBmp(s.Image(), *file) && set.commit();
 }
 
 } // namespace vortan

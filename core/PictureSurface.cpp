@@ -373,7 +373,9 @@ void PictureSurface::Circle(float x, float y, float radius, Colour c) {
     if (std::isnan(x) || std::isnan(y) || std::isnan(radius)) return;
     const int width = image_.width(), height = image_.height();
     if (width == 0 || height == 0) return;
-    const double cx = x, cy = y, r = std::fabs(double(radius));
+    // The centre is a whole pixel like every drawing coordinate: a disc in an 85-pixel
+    // brush lies around column 42, not between two columns.
+    const double cx = double(roundCoord(x)), cy = double(roundCoord(y)), r = std::fabs(double(radius));
     const double r2 = r * r;
     const int64_t top =
         std::max<int64_t>(0, int64_t(std::ceil(std::clamp(cy - r, -kCoordLimit, kCoordLimit))));
@@ -541,16 +543,16 @@ void SetPixelV(PictureSurface& s, int x, int y, Colour c) {
     reinterpret_cast<uint32_t*>(img.scanLine(y))[x] = toPixel(c);
 }
 
-void ExtFloodFill(PictureSurface& s, int x, int y, Colour colour) {
+bool ExtFloodFill(PictureSurface& s, int x, int y, Colour colour) {
     QImage& img = s.image();
     const int width = img.width(), height = img.height();
     // Point() of a spot off the layer gives -1, which no 24-bit pixel can match.
-    if (colour > 0xFFFFFFu || (s.FillColor & 0xFFFFFFu) == colour) return;
-    if (x < 0 || y < 0 || x >= width || y >= height) return;
+    if (colour > 0xFFFFFFu || (s.FillColor & 0xFFFFFFu) == colour) return false;
+    if (x < 0 || y < 0 || x >= width || y >= height) return false;
     const uint32_t target = toPixel(colour), paint = toPixel(s.FillColor);
     uchar* bits = img.bits();
     const qsizetype bpl = img.bytesPerLine();
-    if (rowOf(bits, bpl, y)[x] != target) return;
+    if (rowOf(bits, bpl, y)[x] != target) return false;
 
     // Span fill with its own stack: each seed is a stretch of a row to look at, and
     // filled pixels no longer match, so every pixel is filled once. The parent row
@@ -612,6 +614,7 @@ void ExtFloodFill(PictureSurface& s, int x, int y, Colour colour) {
             left = x1;
         }
     }
+    return true;
 }
 
 } // namespace vortan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -115,14 +116,17 @@ void StretchBlt(PictureSurface& dst, int dx, int dy, int dw, int dh, const Pictu
 uint32_t GetPixel(const PictureSurface& s, int x, int y); // 0xFFFFFFFF outside
 void SetPixelV(PictureSurface& s, int x, int y, Colour c);
 // Paints with s.FillColor every pixel of exactly `colour` that is 4-connected to (x, y)
-// through pixels of that colour. Nothing happens when (x, y) is not `colour`.
-void ExtFloodFill(PictureSurface& s, int x, int y, Colour colour);
+// through pixels of that colour. Nothing happens when (x, y) is not `colour`. True when
+// any pixel changed.
+bool ExtFloodFill(PictureSurface& s, int x, int y, Colour colour);
 
 // Reads a BMP or GIF picture (any depth, palettes expanded) as Format_RGB32. An empty
 // path gives the empty picture. A missing, truncated, corrupt or oversized file gives
 // nothing, and *error says why.
 std::optional<QImage> LoadPicture(const QString& path, QString* error = nullptr);
-// Writes the surface's pixels as an uncompressed 24-bit BMP. False when it cannot.
+// Writes the picture as an uncompressed 24-bit BMP into an open file. False when it cannot.
+bool writeBmp(const QImage& picture, QIODevice& file);
+// Writes the surface's pixels as a BMP file, replacing an older one whole. False when it cannot.
 bool SavePicture(const PictureSurface& s, const QString& path);
 
 } // namespace vortan

@@ -16,7 +16,8 @@ bool Dialog::showSave(UserDialogs& ui) {
     return finish(ui.saveFile(settings));
 }
 bool Dialog::showColor(UserDialogs& ui) {
-    return finish(ui.chooseColour(settings));
+    // A cancelled colour choice is never a colour, whatever the cancel setting.
+    return ui.chooseColour(settings);
 }
 
 } // namespace vortan

@@ -59,6 +59,7 @@ class Dialog {
     // False: the calling command ends through its failure path.
     bool showOpen(UserDialogs& ui);
     bool showSave(UserDialogs& ui);
+    // False when the user cancelled: no colour was chosen.
     bool showColor(UserDialogs& ui);
 
   private:

@@ -19,6 +19,7 @@ void Editor::Command2_Click() {
 }
 
 void Editor::Command7_Click() {
+    if (!canStartCommand()) return;
     CommandScope scope(*this);
     ui_.showOptions(optionsForm);
     if (controls.viewOption == 2) buildThumbnail(); // shows the (maybe new) name at once
@@ -26,6 +27,8 @@ void Editor::Command7_Click() {
 
 void Editor::Command1_Click() {
     ui_.openDocument(QDir(ownFolder()).filePath("Help.htm"));
+    // The keys go on working in the level, not on the Help button.
+    applyFocusRule();
 }
 
 } // namespace vortan

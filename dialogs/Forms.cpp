@@ -5,47 +5,6 @@
 
 namespace vortan {
 
-double leadingValue(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    const qsizetype start = i;
-    auto digits = [&] {
-        const qsizetype from = i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            ++i;
-        return i > from;
-    };
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    bool any = digits();
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        any = digits() || any;
-    }
-    if (!any) return 0;
-    qsizetype end = i;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-        if (digits()) end = i;
-    }
-    return text.mid(start, end - start).toDouble();
-}
-
-QString spacedNumber(double x) {
-    const QString digits = QString::number(x, 'g', 15);
-    return x < 0 ? digits : " " + digits;
-}
-
-QString trimBlanks(const QString& text) {
-    qsizetype a = 0, b = text.size();
-    while (a < b && text[a] == ' ')
-        ++a;
-    while (b > a && text[b - 1] == ' ')
-        --b;
-    return text.mid(a, b - a);
-}
-
 namespace {
 // A whole number from 1 upwards, blanks around it allowed; 0 when the text is none.
 int64_t wholeSize(const QString& text) {
@@ -90,10 +49,11 @@ void NewLevelForm::command1Click() {
 void NewLevelForm::command2Click() {
     do {
         // Two draws, each written into its field as it comes.
+        // In double: in single precision the largest draw rounds up to one pixel past the range.
         const float r1 = editor_.rnd();
-        setText2(spacedNumber(std::floor(r1 * 1400.0f + 640.0f)));
+        setText2(spacedNumber(std::floor(double(r1) * 1400.0 + 640.0)));
         const float r2 = editor_.rnd();
-        setText3(spacedNumber(std::floor(r2 * 640.0f + 480.0f)));
+        setText3(spacedNumber(std::floor(double(r2) * 640.0 + 480.0)));
     } while (leadingValue(text2_) * leadingValue(text3_) >= 2000000);
 }
 

@@ -1,19 +1,12 @@
 #pragma once
 
+#include "core/Numbers.h"
 #include "core/PictureSurface.h"
 #include <QString>
 
 namespace vortan {
 
 class Editor;
-
-// Reading numbers as the dialogs do.
-// The number at the start of text after leading blanks (12abc gives 12, text without one 0).
-double leadingValue(const QString& text);
-// A number with one leading blank when it is not negative: 1280 gives " 1280".
-QString spacedNumber(double x);
-// text without leading and trailing blanks.
-QString trimBlanks(const QString& text);
 
 // The New Level dialog's fields and buttons, without any widget. Kept by the editor so
 // that the next New shows what the user last left in it.

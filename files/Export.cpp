@@ -13,17 +13,6 @@ QString twoDigits(int n) {
     return QString("%1").arg(n, 2, 10, QChar('0'));
 }
 
-// The value of the digits at the start of text, after leading blanks; 0 when there are none.
-int leadingNumber(const QString& text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    int value = 0;
-    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i)
-        value = value * 10 + text[i].digitValue();
-    return value;
-}
-
 // The largest size the game's level files can state.
 constexpr int kMaxGameSide = 65535;
 
@@ -72,12 +61,12 @@ void Editor::Command6_Click() {
     if (layerIndex == 1) updateViewPort(float(viewPortXoff), float(viewPortYoff));
 
     // The game shows levels numbered without gaps: propose the first free number.
-    const QDir folder(gameLevelFolder());
     int firstFree = 0;
     for (; firstFree < 100; ++firstFree) {
         const QString n = twoDigits(firstFree);
-        if (!folder.exists("level" + n + ".quox") && !folder.exists("levelm" + n + ".quox") &&
-            !folder.exists("level" + n + "t.quox"))
+        if (!QFileInfo::exists(gameFilePath(GameFile::Thumbnail, n)) &&
+            !QFileInfo::exists(gameFilePath(GameFile::LevelImage, n)) &&
+            !QFileInfo::exists(gameFilePath(GameFile::MaterialMap, n)))
             break;
     }
 
@@ -91,7 +80,8 @@ void Editor::Command6_Click() {
     const QString title = d.fileTitle;
     if (title.isEmpty()) return;
 
-    const int num = leadingNumber(title.right(8).left(2));
+    // The number is read as the dialogs read theirs: "+9" is 9, "5t" is 5.
+    const int num = roundHalfEven(leadingValue(title.right(8).left(2)));
     if (num < 9 || title == "fractalt.quox") {
         ui_.message(" Warning, trying to overwrite '" + title + "' ",
                     "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\rIf you "
@@ -118,7 +108,7 @@ void Editor::Command6_Click() {
     progressPhases = 3;
     if (unsavedChanges) buildThumbnail();
     const QString n = twoDigits(num);
-    if (!saveLevelThumb(n) || !saveLevelQUOX(n) || !saveAMapQUOX(n)) return;
+    if (!saveGameLevel(n)) return;
     ui_.beep();
 }
 

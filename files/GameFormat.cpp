@@ -92,14 +92,9 @@ QByteArray fileHeader(char kind, int width, int height) {
     return h;
 }
 
-// An uncommitted file is discarded when it goes out of scope.
-bool finishFile(QSaveFile& file, const QByteArray& bytes) {
-    return writeAll(file, bytes.constData(), bytes.size()) && file.commit();
-}
-
 // The level image or the thumbnail: fill the palette, then write every pixel as the
 // index of its nearest palette colour.
-bool writePicture(Editor& e, Editor::ClutSource source, const QString& path) {
+bool writePicture(Editor& e, Editor::ClutSource source, QIODevice& file) {
     const bool level = source == Editor::ClutSource::LevelImage;
     e.clut.clearClut();
     e.fillClut(source);
@@ -107,8 +102,6 @@ bool writePicture(Editor& e, Editor::ClutSource source, const QString& path) {
     // Looked up anew after every yield: the window may have replaced the surface.
     auto surface = [&]() -> const PictureSurface& { return level ? e.Level[0] : e.thumbNail; };
     const int w = surface().ScaleWidth(), h = surface().ScaleHeight();
-    QSaveFile file(path);
-    if (!openForReplace(file)) return false;
 
     QByteArray bytes = fileHeader(1, w, h);
     bytes.append(e.clut.genPal());
@@ -125,7 +118,15 @@ bool writePicture(Editor& e, Editor::ClutSource source, const QString& path) {
         e.yield();
     }
     stream.finish();
-    return finishFile(file, bytes);
+    return writeAll(file, bytes.constData(), bytes.size());
+}
+
+bool writeLevelImage(Editor& e, QIODevice& file) {
+    return writePicture(e, Editor::ClutSource::LevelImage, file);
+}
+
+bool writeThumbnail(Editor& e, QIODevice& file) {
+    return writePicture(e, Editor::ClutSource::Thumbnail, file);
 }
 
 // Map codes of one row of pixels; neighbours mostly share a material.
@@ -142,43 +143,80 @@ void materialRow(const uint32_t* pixels, int n, uint8_t* out) {
     }
 }
 
-} // namespace
-
-QString Editor::gameLevelFolder() const {
-    return gameFolder + "gameData/Gfx/";
-}
-
-bool Editor::saveLevelQUOX(const QString& n) {
-    return writePicture(*this, ClutSource::LevelImage, gameLevelFolder() + "level" + n + ".quox");
-}
-
-bool Editor::saveLevelThumb(const QString& n) {
-    return writePicture(*this, ClutSource::Thumbnail, gameLevelFolder() + "level" + n + "t.quox");
-}
-
-bool Editor::saveAMapQUOX(const QString& n) {
+bool writeMaterialMap(Editor& e, QIODevice& file) {
     constexpr int kMapBase = 133; // map codes go up to 132
-    clut.count = kMapBase;
+    e.clut.count = kMapBase;
 
-    const int w = Level[1].ScaleWidth(), h = Level[1].ScaleHeight();
-    QSaveFile file(gameLevelFolder() + "levelm" + n + ".quox");
-    if (!openForReplace(file)) return false;
-
+    const int w = e.Level[1].ScaleWidth(), h = e.Level[1].ScaleHeight();
     QByteArray bytes = fileHeader(2, w, h);
     bytes.append(char(kMapBase - 1));
     bytes.reserve(bytes.size() + qsizetype(w) * h + 1);
     RunLengthWriter stream(bytes, kMapBase);
     std::vector<uint8_t> row(size_t(std::max(w, 0)));
     for (int y = 0; y < h; ++y) {
-        const QImage& map = Level[1].Image();
+        const QImage& map = e.Level[1].Image();
         if (map.width() != w || map.height() != h) return false;
         materialRow(reinterpret_cast<const uint32_t*>(map.constScanLine(y)), w, row.data());
         stream.writeRow(row.data(), w);
-        displayPercent(10000.0f / float(h));
-        yield();
+        e.displayPercent(10000.0f / float(h));
+        e.yield();
     }
     stream.finish();
-    return finishFile(file, bytes);
+    return writeAll(file, bytes.constData(), bytes.size());
+}
+
+using GameFileWriter = bool (*)(Editor&, QIODevice&);
+
+// Writes the files as one set: all of them replace their older versions, or none does.
+// Every target is opened before the long writing starts, so a missing folder fails at once.
+bool writeFileSet(Editor& e, std::initializer_list<std::pair<QString, GameFileWriter>> files) {
+    FileSet set;
+    std::vector<QFile*> opened;
+    for (const auto& [path, writer] : files) {
+        QFile* file = set.add(path);
+        if (!file) return false;
+        opened.push_back(file);
+    }
+    size_t i = 0;
+    for (const auto& [path, writer] : files)
+        if (!writer(e, *opened[i++])) return false;
+    return set.commit();
+}
+
+} // namespace
+
+QString Editor::gameLevelFolder() const {
+    return gameFolder + "gameData/Gfx/";
+}
+
+QString Editor::gameFilePath(GameFile kind, const QString& n) const {
+    switch (kind) {
+    case GameFile::Thumbnail:
+        return gameLevelFolder() + "level" + n + "t.quox";
+    case GameFile::LevelImage:
+        return gameLevelFolder() + "level" + n + ".quox";
+    case GameFile::MaterialMap:
+        break;
+    }
+    return gameLevelFolder() + "levelm" + n + ".quox";
+}
+
+bool Editor::saveLevelQUOX(const QString& n) {
+    return writeFileSet(*this, {{gameFilePath(GameFile::LevelImage, n), writeLevelImage}});
+}
+
+bool Editor::saveLevelThumb(const QString& n) {
+    return writeFileSet(*this, {{gameFilePath(GameFile::Thumbnail, n), writeThumbnail}});
+}
+
+bool Editor::saveAMapQUOX(const QString& n) {
+    return writeFileSet(*this, {{gameFilePath(GameFile::MaterialMap, n), writeMaterialMap}});
+}
+
+bool Editor::saveGameLevel(const QString& n) {
+    return writeFileSet(*this, {{gameFilePath(GameFile::Thumbnail, n), writeThumbnail},
+                                {gameFilePath(GameFile::LevelImage, n), writeLevelImage},
+                                {gameFilePath(GameFile::MaterialMap, n), writeMaterialMap}});
 }
 
 } // namespace vortan

@@ -1,5 +1,6 @@
 // Saving a level as three pictures and loading it (or a single picture) back.
 #include "core/Editor.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,17 +13,29 @@ const char* kLevelFilter =
     "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
 
 // The base of a set from the name chosen in the save dialog. Choosing a member of an
-// existing set saves over that set rather than nesting its name.
+// existing set saves over that set rather than nesting its name. Only a ".bmp" ending is
+// taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and cutting
+// blindly would save over another level.
 QString saveBase(const QString& chosen) {
     for (const char* ending : {".level.bmp", ".map.bmp", ".thumb.bmp"})
         if (chosen.endsWith(QLatin1String(ending))) return chosen.chopped(qsizetype(strlen(ending)));
-    return chosen.chopped(std::min<qsizetype>(4, chosen.size())); // the ".bmp" the dialog adds
+    if (chosen.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)) return chosen.chopped(4);
+    return chosen;
 }
 
 // The file's name up to its first dot (all of it when it has none).
 QString beforeFirstDot(const QString& title) {
     const qsizetype dot = title.indexOf('.');
     return dot < 0 ? title : title.left(dot);
+}
+
+// Where the name of a set ends in the name of one of its files: at the last member
+// marker, so that "Level 2.5.level.bmp" is the set "Level 2.5". -1 for a plain picture.
+qsizetype setNameEnd(const QString& title) {
+    qsizetype end = -1;
+    for (const char* marker : {".thumb.", ".map.", ".level."})
+        end = std::max(end, title.lastIndexOf(QLatin1String(marker)));
+    return end;
 }
 
 } // namespace
@@ -45,10 +58,16 @@ bool Editor::saveLevel() {
     if (!dialog.showSave(ui_) || d.fileTitle.isEmpty()) return false;
 
     const QString base = saveBase(d.fileName);
-    if (!SavePicture(Level[0], base + ".level.bmp")) return false;
-    if (!SavePicture(Level[1], base + ".map.bmp")) return false;
+    // The three pictures replace an older set together or not at all: a map left
+    // beside a newer level image would load as a level without walls.
+    FileSet set;
+    QFile* levelFile = set.add(base + ".level.bmp");
+    QFile* mapFile = set.add(base + ".map.bmp");
+    QFile* thumbFile = set.add(base + ".thumb.bmp");
+    if (!levelFile || !mapFile || !thumbFile) return false;
+    if (!writeBmp(Level[0].Image(), *levelFile) || !writeBmp(Level[1].Image(), *mapFile)) return false;
     if (unsavedChanges) buildThumbnail();
-    if (!SavePicture(thumbNail, base + ".thumb.bmp")) return false;
+    if (!writeBmp(thumbNail.Image(), *thumbFile) || !set.commit()) return false;
     unsavedChanges = false;
     return true;
 }
@@ -77,10 +96,9 @@ void Editor::Command5_Click() {
     const QString path = d.fileName, title = d.fileTitle;
 
     if (!title.isEmpty() && QFileInfo::exists(path)) {
-        if (path.contains(".thumb.") || path.contains(".map.") || path.contains(".level.")) {
-            // A saved set. Its base is cut at the first dot of the file's name: a dot in a
-            // folder's name must not cut it.
-            const QString name = beforeFirstDot(title);
+        // Only the file's name tells a set member: a dot in a folder's name must not.
+        if (const qsizetype nameEnd = setNameEnd(title); nameEnd >= 0) {
+            const QString name = title.left(nameEnd);
             const QString base = path.left(path.size() - title.size()) + name;
             struct Member {
                 const char* ending;

@@ -10,7 +10,7 @@ void Editor::Command3_Click() {
     if (!canStartCommand()) return;
     CommandScope scope(*this);
     if (!wantSave()) return;
-    if (controls.viewOption != 0) vPort_Click(0);
+    if (controls.viewOption != 0) switchView(0);
 
     // Size and name. Worked in double so that a draw just below 1 cannot round up to
     // one pixel more than the largest size.

@@ -44,6 +44,8 @@ void Editor::makeMask() {
 void Editor::brushClick(int16_t button) {
     CommandScope scope(*this); // every way out enables the viewport again
     if (button == kLeftButton) {
+        // The dialog starts from what the brush paints now; a cancel changes nothing.
+        dialog.settings.colour = controls.viewOption == 0 ? currentColour : currentMaterial;
         if (!dialog.showColor(ui_)) return;
         const Colour chosen = dialog.settings.colour & 0xFFFFFF;
         if (controls.viewOption == 0)
@@ -91,11 +93,13 @@ void Editor::brushClick(int16_t button) {
 }
 
 void Editor::Brush_MouseDown(int16_t button) {
+    if (!canStartCommand()) return;
     brushClick(button);
     applyFocusRule();
 }
 
 void Editor::mapBrush_MouseDown(int16_t button) {
+    if (!canStartCommand()) return;
     brushClick(button);
 }
 

@@ -22,6 +22,7 @@ void Editor::setComboEntry(const QString& name) {
 }
 
 void Editor::chooseMaterialEntry(const QString& name) {
+    if (!canStartCommand()) return;
     controls.comboText = name;
     emit controlsChanged();
     Combo1_Click();

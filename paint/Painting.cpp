@@ -10,7 +10,7 @@ void Editor::takeUndoSnapshot() {
     undoBelongsToLevel = true;
 }
 
-bool Editor::fillOrPick(int16_t button, int32_t lx, int32_t ly) {
+bool Editor::fillOrPick(int16_t button, int32_t lx, int32_t ly, bool* changed) {
     // A point outside the level (beside a narrow level, or a drag past its edge) has no
     // colour to fill or pick.
     if (Level[layerIndex].Point(lx, ly) < 0) return false;
@@ -18,10 +18,11 @@ bool Editor::fillOrPick(int16_t button, int32_t lx, int32_t ly) {
         // Each layer fills the region of its own colour; the two regions need not match.
         Level[0].FillColor = currentColour;
         Level[0].FillStyle = 0;
-        ExtFloodFill(Level[0], lx, ly, Colour(Level[0].Point(lx, ly)));
+        const bool colourFilled = ExtFloodFill(Level[0], lx, ly, Colour(Level[0].Point(lx, ly)));
         Level[1].FillColor = currentMaterial;
         Level[1].FillStyle = 0;
-        ExtFloodFill(Level[1], lx, ly, Colour(Level[1].Point(lx, ly)));
+        const bool mapFilled = ExtFloodFill(Level[1], lx, ly, Colour(Level[1].Point(lx, ly)));
+        if (changed) *changed = colourFilled || mapFilled;
         updateViewPort(float(viewPortXoff), float(viewPortYoff));
         return true;
     }
@@ -47,6 +48,9 @@ void Editor::showValues(float levelX, float levelY) {
 }
 
 void Editor::viewPort_MouseDown(int16_t button, int16_t shift, float x, float y) {
+    // The border around the viewport is no drawing area: a press there would reach
+    // level pixels the user cannot see.
+    if (!insideDrawable(viewPort, x, y)) return;
     takeUndoSnapshot();
     if (controls.zoomTicked) {
         drawZoom(x, y, button, shift);

@@ -81,16 +81,24 @@ void Editor::Timer1_Timer() {
 }
 
 void Editor::Thumb_MouseDown(int16_t, int16_t, float x, float y) {
+    // The navigator's border is not part of its picture.
+    if (!canStartCommand() || !insideDrawable(Thumb, x, y)) return;
     updateViewPort(navScale * x, navScale * y);
     applyFocusRule();
 }
 
 void Editor::Thumb_MouseMove(int16_t button, int16_t, float x, float y) {
+    if (!canStartCommand()) return;
     if (button != 0) updateViewPort(navScale * x, navScale * y);
     applyFocusRule();
 }
 
 void Editor::vPort_Click(int index) {
+    // A view switch takes an undo copy: never of a level a command is still changing.
+    if (canStartCommand()) switchView(index);
+}
+
+void Editor::switchView(int index) {
     controls.viewOption = index;
     if (index == 2) {
         if (unsavedChanges || navigatorStale) buildThumbnail();

@@ -31,6 +31,7 @@ void Editor::viewPort_Paint() {
 }
 
 void Editor::zoomEnabled_Click(bool ticked) {
+    if (!canStartCommand()) return;
     controls.zoomTicked = ticked;
     emit controlsChanged();
     updateViewPort(float(viewPortXoff), float(viewPortYoff));

@@ -10,7 +10,9 @@ void Editor::drawZoom(float x, float y, int16_t button, int16_t shift) {
     const int32_t lx = viewPortXoff + px, ly = viewPortYoff + py;
 
     if (shift != 0) {
-        if (!fillOrPick(button, lx, ly)) return; // only a fill changes the level
+        bool changed = false;
+        fillOrPick(button, lx, ly, &changed);
+        if (!changed) return; // a pick, or a fill that met its own colour
     } else {
         Colour s;
         if (button == kLeftButton) {

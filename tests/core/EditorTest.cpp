@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace vortan;
 using namespace vortan::test;
 
@@ -75,6 +77,12 @@ TEST(StartUp, GameFolderIsReadTrimmedAndChecked) {
 
     TestEditor empty([&](const QString& own) { writeFile(own + "/gameFolder.txt", ""); });
     EXPECT_TRUE(empty->gameFolder.isEmpty());
+
+    // A pipe of that name would never give a line: the editor starts without a folder.
+    TestEditor pipe([&](const QString& own) {
+        ASSERT_EQ(mkfifo(QFile::encodeName(own + "/gameFolder.txt").constData(), 0600), 0);
+    });
+    EXPECT_TRUE(pipe->gameFolder.isEmpty());
 }
 
 TEST(CreateEmpty, DrawsTheFrameInBothLayersAndKeepsTheDocumentFields) {

@@ -4,9 +4,12 @@
 #include "support/TestEditor.h"
 #include "view/SurfaceWidget.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -22,9 +25,29 @@ namespace {
 struct ShownWindow {
     TestEditor e;
     MainWindow w{*e};
-    ShownWindow() {
+    explicit ShownWindow(const std::function<void(const QString&)>& writeFiles = {}) : e(writeFiles) {
         w.show();
-        QCoreApplication::processEvents();
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    }
+};
+
+// An own folder with a level folder, and a game folder whose levels 0 to 8 exist.
+struct GameFolder {
+    QTemporaryDir game;
+    std::function<void(const QString&)> writeFiles() {
+        QDir(game.path()).mkpath("gameData/Gfx");
+        for (const QString& name : {QString("Vortan.exe"), QString("gameData/Gfx/level0%1t.quox")})
+            for (int n = 0; n < 9; ++n) {
+                QFile f(game.filePath(name.arg(n)));
+                EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            }
+        return [this](const QString& own) {
+            QDir(own).mkdir("levels");
+            QFile f(own + "/gameFolder.txt");
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write((game.path() + "/").toUtf8());
+        };
     }
 };
 
@@ -136,7 +159,7 @@ TEST(Window, BusyDisablesTheLevelCommandsAndDefersTheClose) {
         Editor::CommandScope scope(*t.e);
         EXPECT_FALSE(t.w.Command2->isEnabled());
         EXPECT_FALSE(t.w.saveLevel->isEnabled());
-        EXPECT_TRUE(t.w.Command7->isEnabled());
+        EXPECT_TRUE(t.w.Command1->isEnabled()); // Help changes nothing
         EXPECT_FALSE(t.w.viewPort->isEnabled());
         EXPECT_FALSE(t.w.close());
         EXPECT_TRUE(t.w.isVisible());
@@ -144,6 +167,90 @@ TEST(Window, BusyDisablesTheLevelCommandsAndDefersTheClose) {
     EXPECT_TRUE(t.w.Command2->isEnabled());
     QCoreApplication::processEvents(); // the waiting close goes through now
     EXPECT_FALSE(t.w.isVisible());
+}
+
+// After every command the keys reach the level again: one Right key scrolls the view.
+TEST(Window, EveryCommandEndsWithTheKeysInTheViewPort) {
+    GameFolder game;
+    ShownWindow t(game.writeFiles());
+    MainWindow& w = t.w;
+    Editor& e = *t.e;
+    ScriptedDialogs& ui = t.e.ui;
+    const QString saved = t.e.folder.filePath("levels/kept.bmp");
+    const struct {
+        const char* command;
+        std::function<void()> script;
+        QWidget* clicked;
+    } steps[] = {
+        {"New", [&] { ui.newLevelScripts = {[](NewLevelForm& f) { f.okClick(); }}; }, w.Command2},
+        {"Random", [] {}, w.Command3},
+        {"Save", [&] { ui.choices = {ScriptedDialogs::Choice{saved}}; }, w.saveLevel},
+        {"Load",
+         [&] { ui.choices = {ScriptedDialogs::Choice{t.e.folder.filePath("levels/kept.level.bmp")}}; },
+         w.Command5},
+        {"cancelled Load", [&] { ui.choices = {std::nullopt}; }, w.Command5},
+        {"Export",
+         [&] { ui.choices = {ScriptedDialogs::Choice{game.game.filePath("gameData/Gfx/level09t.quox")}}; },
+         w.Command6},
+        {"Level -> Map", [] {}, w.Command4},
+        {"Options", [&] { ui.optionsScripts = {[](OptionsForm& f) { f.okClick(); }}; }, w.Command7},
+        {"Help", [] {}, w.Command1},
+        {"map brush colour",
+         [&] {
+             ui.choices = {ScriptedDialogs::Choice{{}, kPlatformFS}};
+         },
+         w.mapBrush},
+        {"cancelled colour", [&] { ui.choices = {std::nullopt}; }, w.Brush},
+    };
+    for (const auto& step : steps) {
+        if (step.clicked == w.mapBrush) QTest::mouseClick(w.vPort[1], Qt::LeftButton);
+        if (step.clicked == w.Brush) QTest::mouseClick(w.vPort[0], Qt::LeftButton);
+        e.unsavedChanges = false;
+        step.script();
+        QTest::mouseClick(step.clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(ui.choices.empty()) << step.command;
+        e.updateViewPort(0, 0);
+        ASSERT_EQ(QApplication::focusWidget(), w.viewPort) << step.command;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        EXPECT_GT(e.viewPortXoff, 0) << step.command;
+    }
+    EXPECT_EQ(ui.beeps, 1); // the export went through
+}
+
+// While a command yields, nothing that starts another one or changes what it works on
+// takes a click: no view switch, zoom, material, scroll, brush or rename in between.
+TEST(Window, NothingElseTakesInputWhileACommandRuns) {
+    GameFolder game;
+    ShownWindow t(game.writeFiles());
+    MainWindow& w = t.w;
+    Editor& e = *t.e;
+    bool clicked = false;
+    e.yieldHook = [&] {
+        if (!clicked) {
+            clicked = true;
+            for (QWidget* input :
+                 std::initializer_list<QWidget*>{w.vPort[1], w.vPort[2], w.zoomEnabled, w.Combo1, w.Thumb,
+                                                 w.Brush, w.mapBrush, w.Command7})
+                QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+            QTest::keyClick(w.Combo1, Qt::Key_Down);
+        }
+        QCoreApplication::processEvents();
+    };
+    e.updateViewPort(100, 100);
+    for (QPushButton* command : {w.Command4, w.Command6}) {
+        clicked = false;
+        t.e.ui.choices = {ScriptedDialogs::Choice{game.game.filePath("gameData/Gfx/level09t.quox")}};
+        QTest::mouseClick(command, Qt::LeftButton);
+        EXPECT_TRUE(clicked);
+        EXPECT_EQ(e.controls.viewOption, 0);
+        EXPECT_EQ(e.layerIndex, 0);
+        EXPECT_FALSE(e.controls.zoomTicked);
+        EXPECT_EQ(e.currentMaterial, kWall);
+        EXPECT_EQ(e.viewPortXoff, 100);
+        EXPECT_TRUE(w.vPort[2]->isEnabled());
+    }
+    EXPECT_EQ(t.e.ui.dialogsShown.size(), 1u); // the export's own dialog, no colour or brush dialog
 }
 
 TEST(Window, FileFiltersBecomeQtNameFilters) {

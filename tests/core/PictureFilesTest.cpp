@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace vortan;
@@ -282,25 +287,8 @@ TEST(LoadPictureBmp, DirectColourPictures) {
     EXPECT_TRUE(sameImage(picture(2, 1, {kGreen, kRed}), *f565));
 }
 
-TEST(LoadPictureBmp, LargerAndOlderHeaders) {
+TEST(LoadPictureBmp, OlderHeaders) {
     QTemporaryDir dir;
-
-    // A 124-byte header with bitfields in red, green, blue, alpha byte order.
-    Bytes v5{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 124, 0, 0, 0};
-    add32(v5, 124);
-    add32(v5, 2);
-    add32(v5, 1);
-    add16(v5, 1);
-    add16(v5, 32);
-    add32(v5, 3);
-    v5.resize(54, 0);
-    for (uint32_t m : {0x000000FFu, 0x0000FF00u, 0x00FF0000u, 0xFF000000u})
-        add32(v5, m);
-    v5.resize(14 + 124, 0);
-    addBytes(v5, {10, 20, 30, 0, 250, 251, 252, 255});
-    const auto got5 = load(writeFile(dir, "v5.bmp", v5));
-    ASSERT_TRUE(got5);
-    EXPECT_TRUE(sameImage(picture(2, 1, {RGB(10, 20, 30), RGB(250, 251, 252)}), *got5));
 
     // The 12-byte core header, with three-byte palette entries.
     Bytes core{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 12 + 6, 0, 0, 0, 12, 0, 0, 0, 3, 0, 2, 0, 1, 0, 1, 0};
@@ -310,6 +298,83 @@ TEST(LoadPictureBmp, LargerAndOlderHeaders) {
     ASSERT_TRUE(gotCore);
     const Colour c0 = RGB(10, 20, 30), c1 = RGB(40, 50, 60);
     EXPECT_TRUE(sameImage(picture(3, 2, {c0, c1, c0, c1, c0, c1}), *gotCore));
+}
+
+namespace {
+
+// A one-row direct colour BMP with an info header of `infoSize` bytes. The masks (red,
+// green, blue, maybe alpha) start after its basic 40 bytes: inside a larger header, or
+// after a basic one.
+Bytes maskedBmp(uint32_t infoSize, uint32_t compression, int bpp, int width,
+                const std::vector<uint32_t>& masks, const Bytes& pixels) {
+    Bytes b = bmpFile(width, 1, bpp, compression, {}, pixels, 0);
+    Bytes extra;
+    for (uint32_t m : masks)
+        add32(extra, m);
+    if (infoSize > 40) extra.resize(infoSize - 40, 0);
+    b.insert(b.begin() + 54, extra.begin(), extra.end());
+    b[10] = uint8_t(54 + extra.size());
+    b[14] = uint8_t(infoSize);
+    return b;
+}
+
+} // namespace
+
+// The editor has no transparency: pixels are laid over black, so a clear one is empty.
+TEST(LoadPictureBmp, AlphaChannelsAreLaidOverBlack) {
+    QTemporaryDir dir;
+    const std::vector<uint32_t> rgba = {0xFFu, 0xFF00u, 0xFF0000u, 0xFF000000u}; // byte order r g b a
+    struct Case {
+        const char* name;
+        uint32_t infoSize, compression;
+        int bpp;
+        std::vector<uint32_t> masks;
+        Bytes pixels;
+        std::vector<Colour> expected;
+    };
+    const Case cases[] = {
+        {"124-byte header",
+         124,
+         3,
+         32,
+         rgba,
+         {10, 20, 30, 0, 200, 100, 51, 128, 250, 251, 252, 255}, // alpha 0, 128, 255
+         {kBlack, RGB(100, 50, 26), RGB(250, 251, 252)}},
+        {"4444 masks after a basic header",
+         40,
+         6,
+         16,
+         {0x0F00, 0x00F0, 0x000F, 0xF000},
+         {0x83, 0x0F, 0x83, 0x8F, 0x83, 0xFF, 0, 0}, // colour (15, 8, 3) at alpha 0, 8, 15
+         {kBlack, RGB(136, 73, 27), RGB(255, 136, 51)}},
+        {"56-byte header",
+         56,
+         3,
+         32,
+         {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+         {1, 2, 3, 0, 4, 5, 6, 255},
+         {kBlack, RGB(6, 5, 4)}},
+        // Without room for an alpha mask, the bytes where it would be are the first pixel.
+        {"52-byte header",
+         52,
+         3,
+         32,
+         {0xFF0000, 0xFF00, 0xFF},
+         {1, 2, 3, 0, 4, 5, 6, 7},
+         {RGB(3, 2, 1), RGB(6, 5, 4)}},
+        // Plain 32-bit pixels leave their fourth byte unused, whatever masks the header holds.
+        {"plain with masks", 124, 0, 32, rgba, {1, 2, 3, 0, 4, 5, 6, 128}, {RGB(3, 2, 1), RGB(6, 5, 4)}},
+    };
+    for (const Case& c : cases) {
+        const int w = int(c.expected.size());
+        const auto got = load(
+            writeFile(dir, "alpha.bmp", maskedBmp(c.infoSize, c.compression, c.bpp, w, c.masks, c.pixels)));
+        ASSERT_TRUE(got) << c.name;
+        QImage expected(w, 1, QImage::Format_RGB32);
+        for (int x = 0; x < w; ++x)
+            expected.setPixel(x, 0, toPixel(c.expected[size_t(x)]));
+        EXPECT_TRUE(sameImage(expected, *got)) << c.name;
+    }
 }
 
 namespace {
@@ -349,11 +414,74 @@ TEST(LoadPictureBmp, RunLengthCodedPicturesLeaveSkippedPixelsBlack) {
                                    kRed, kGreen, kRed, kGreen, kRed}),
                           *four));
 
-    // Runs past the right edge are cut off; a stream that fills the last row needs no end marker.
-    const Bytes wide = {4, 1, 0, 0, 9, 2};
-    const auto clipped = load(writeFile(dir, "wide.bmp", bmpFile(3, 2, 8, 1, palette, wide, 5)));
-    ASSERT_TRUE(clipped);
-    EXPECT_TRUE(sameImage(picture(3, 2, {kGreen, kGreen, kGreen, kRed, kRed, kRed}), *clipped));
+    // A checkerboard of single pixels and jumps takes more than two bytes a pixel. The
+    // large one has codes across every buffer's end.
+    for (auto [w, h] : {std::pair{6, 6}, std::pair{200, 400}}) {
+        Bytes board;
+        QImage expected = filledImage(w, h, kBlack);
+        for (int row = 0; row < h; ++row) {
+            const uint8_t index = uint8_t(1 + row % 4);
+            for (int x = 0; x < w; ++x) {
+                if ((x + row) % 2 == 0) {
+                    addBytes(board, {1, index});
+                    expected.setPixel(x, h - 1 - row, toPixel(palette[index]));
+                } else {
+                    addBytes(board, {0, 2, 1, 0});
+                }
+            }
+            addBytes(board, {0, 0});
+        }
+        addBytes(board, {0, 1});
+        ASSERT_GE(board.size(), size_t(2 * w * h + 4 * h + 16));
+        const auto got = load(writeFile(dir, "board.bmp", bmpFile(w, h, 8, 1, palette, board, 5)));
+        ASSERT_TRUE(got) << w << "x" << h;
+        EXPECT_TRUE(sameImage(expected, *got)) << w << "x" << h;
+    }
+}
+
+// Runs and jumps that leave the picture, or codes after its last row, are damage.
+TEST(LoadPictureBmp, RunLengthStreamsStayInsideThePicture) {
+    QTemporaryDir dir;
+    const std::vector<Colour> palette = {kDark, kRed, kGreen, kBlue, kGrey};
+    const QImage full = picture(3, 2, {kGreen, kGreen, kGreen, kRed, kRed, kRed});
+    struct Case {
+        const char* name;
+        int bpp;
+        Bytes runs;
+        QImage expected; // null: refused
+    };
+    const Case cases[] = {
+        {"run past the row", 8, {4, 1, 0, 0, 3, 2, 0, 1}, {}},
+        {"4-bit run past the row", 4, {4, 0x12, 0, 0, 3, 0x12, 0, 1}, {}},
+        {"absolute run past the row", 8, {1, 1, 0, 3, 1, 2, 3, 0, 0, 0, 3, 2, 0, 1}, {}},
+        {"4-bit absolute run past the row", 4, {0, 4, 0x12, 0x12, 0, 0, 3, 0x12, 0, 1}, {}},
+        {"jump past the row", 8, {1, 1, 0, 2, 3, 0, 0, 1}, {}},
+        {"jump below the last row", 8, {0, 2, 0, 2, 0, 1}, {}},
+        {"runs after the last row", 8, {3, 1, 0, 0, 3, 2, 0, 0, 3, 3, 0, 1}, {}},
+        {"line end after the last row", 8, {3, 1, 0, 0, 3, 2, 0, 0, 0, 0, 0, 1}, {}},
+        {"no end marker after the last pixel", 8, {3, 1, 0, 0, 3, 2}, full},
+        {"no end marker after the last line end", 8, {3, 1, 0, 0, 3, 2, 0, 0}, full},
+        {"end marker after the last line end", 8, {3, 1, 0, 0, 3, 2, 0, 0, 0, 1}, full},
+        {"jumps to the edges",
+         8,
+         {2, 1, 0, 2, 0, 1, 1, 2, 0, 1},
+         picture(3, 2, {kBlack, kBlack, kGreen, kRed, kRed, kBlack})},
+        {"jump to the last pixel",
+         8,
+         {3, 1, 0, 0, 0, 2, 3, 0},
+         picture(3, 2, {kBlack, kBlack, kBlack, kRed, kRed, kRed})},
+    };
+    for (const Case& c : cases) {
+        const QString path =
+            writeFile(dir, "runs.bmp", bmpFile(3, 2, c.bpp, c.bpp == 8 ? 1 : 2, palette, c.runs, 5));
+        if (c.expected.isNull()) {
+            EXPECT_TRUE(refused(path)) << c.name;
+            continue;
+        }
+        const auto got = load(path);
+        ASSERT_TRUE(got) << c.name;
+        EXPECT_TRUE(sameImage(c.expected, *got)) << c.name;
+    }
 }
 
 TEST(LoadPictureBmp, FilesCutShortAreRefused) {
@@ -555,6 +683,28 @@ TEST(LoadPicture, TheContentsDecideTheKindNotTheName) {
     const auto bmp = load(writeFile(dir, "really-a-bmp.gif", bmpFile(1, 1, 24, {}, {3, 2, 1, 0})));
     ASSERT_TRUE(bmp);
     EXPECT_TRUE(sameImage(filledImage(1, 1, RGB(1, 2, 3)), *bmp));
+}
+
+// A pipe or a device by the name is refused at once instead of being waited on or read forever.
+TEST(LoadPicture, PipesAndDevicesAreRefused) {
+    QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.filePath("pipe.bmp"));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    auto loading = std::async(std::launch::async, [&] {
+        QString error;
+        LoadPicture(QFile::decodeName(pipe), &error);
+        return error;
+    });
+    if (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "loading waits for a writer";
+        ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK)); // let it go, so the tests go on
+    }
+    const QString pipeError = loading.get();
+    EXPECT_TRUE(pipeError.contains("not an ordinary file")) << pipeError.toStdString();
+
+    QString deviceError;
+    EXPECT_FALSE(LoadPicture("/dev/zero", &deviceError));
+    EXPECT_TRUE(deviceError.contains("not an ordinary file")) << deviceError.toStdString();
 }
 
 TEST(LoadPicture, MissingEmptyAndForeignFilesAreRefused) {

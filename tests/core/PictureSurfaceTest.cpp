@@ -184,14 +184,18 @@ bool onRim(double cx, double cy, double r, int x, int y) {
 } // namespace
 
 TEST(PictureSurfaceCircle, BrushDiscIsSymmetricWithTheExpectedRows) {
-    // The round brush: a solid disc centred between the middle pixels of 85 x 85.
+    // The round brush: the centre 42.5 of 85 x 85 is drawn as the pixel 42 (ties to
+    // even), so the disc is symmetric about the middle column and row.
     PictureSurface brush(85, 85);
     brush.FillStyle = 0;
     brush.FillColor = kRed;
     brush.Circle(42.5f, 42.5f, 20, kRed);
-    EXPECT_TRUE(pixelsAre(brush, [](int x, int y) { return inDisc(42.5, 42.5, 20, x, y) ? kRed : kBlack; }));
+    EXPECT_TRUE(pixelsAre(brush, [](int x, int y) { return inDisc(42, 42, 20, x, y) ? kRed : kBlack; }));
     for (int x = 0; x < 85; ++x)
-        EXPECT_EQ(GetPixel(brush, x, 42), x >= 23 && x <= 62 ? kRed : kBlack) << x;
+        EXPECT_EQ(GetPixel(brush, x, 42), x >= 22 && x <= 62 ? kRed : kBlack) << x;
+    brush.Circle(42.5f, 42.5f, 34, kRed);
+    for (int x = 0; x < 85; ++x)
+        EXPECT_EQ(GetPixel(brush, x, 42), x >= 8 && x <= 76 ? kRed : kBlack) << x;
 }
 
 TEST(PictureSurfaceCircle, OutlineInColourInsideByFillStyle) {
@@ -344,7 +348,7 @@ TEST(PictureSurfaceBitBlt, BrushStampLeavesTheLayerWhereTheMaskIsWhite) {
     BitBlt(layer, bx, by, 85, 85, mask, 0, 0, Rop::SrcAnd);
     BitBlt(layer, bx, by, 85, 85, brush, 0, 0, Rop::SrcPaint);
     EXPECT_TRUE(pixelsAre(layer, [&](int x, int y) {
-        return inDisc(42.5, 42.5, 12, x - bx, y - by) ? RGB(10, 200, 30) : pattern(x, y);
+        return inDisc(42, 42, 12, x - bx, y - by) ? RGB(10, 200, 30) : pattern(x, y);
     }));
 }
 

@@ -46,6 +46,15 @@ TEST(NewLevelForm, SizeFollowsTheFieldsWithItsColours) {
     EXPECT_EQ(f.text3(), "1024"); // the values stay as typed
 }
 
+TEST(NewLevelForm, TheLargestDrawStaysInTheRange) {
+    TestEditor e;
+    const float largest = std::nextafter(1.0f, 0.0f); // 0.99999994
+    e->random.reset(new ScriptedRandom({0.0f, largest}));
+    e->newLevelForm.command2Click();
+    EXPECT_EQ(e->newLevelForm.text2(), " 640");
+    EXPECT_EQ(e->newLevelForm.text3(), " 1119");
+}
+
 TEST(NewLevelForm, RandomSizeEndsBelowTwoMillionAndKeepsTheName) {
     TestEditor e;
     auto* r = new ScriptedRandom({0.9375f, 0.9375f, 0.5f, 0.125f});

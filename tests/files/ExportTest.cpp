@@ -1,3 +1,4 @@
+#include "support/FileSizeLimit.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 
@@ -112,7 +113,8 @@ TEST_F(Export, GameLevelsAreProtected) {
 
 TEST_F(Export, NamesMustFollowTheNumbering) {
     takeLevels(0, 11);
-    for (const char* title : {"Level12t.quox", "level12T.quox"}) {
+    // "+9" reads as the number 9, as in the dialogs: a wrong name, not a protected level.
+    for (const char* title : {"Level12t.quox", "level12T.quox", "level+9t.quox"}) {
         e->ui.messages.clear();
         exportAs(title);
         ASSERT_EQ(messages().size(), 1u) << title;
@@ -194,6 +196,35 @@ TEST_F(Export, AFailedWriteEndsWithoutTheBeep) {
     EXPECT_EQ(readFile(gfx + "/level09.quox"), "x"); // the level file after it was not touched
     EXPECT_TRUE((*e)->controls.viewPortEnabled);
     EXPECT_FALSE((*e)->controls.busy);
+}
+
+// The disk fills up after the thumbnail file: the three game files are one set, so the
+// game folder keeps the old level whole, or gets no stray file that takes a number.
+TEST_F(Export, AFailureAfterTheThumbnailLeavesNoFileOfTheNewSet) {
+    takeLevels(0, 8);
+    QImage noise(400, 300, QImage::Format_RGB32); // a level image far larger than its thumbnail
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            noise.setPixel(x, y, toPixel(RGB(x * 37 % 251, y * 53 % 241, (x * y) % 239)));
+    (*e)->Level[0].setPicture(noise);
+    e->ui.answers = {MsgAnswer::OK, MsgAnswer::OK}; // the too-many-colours warning
+    for (bool oldLevel : {false, true}) {
+        if (oldLevel)
+            for (const char* name : {"level09.quox", "levelm09.quox", "level09t.quox"})
+                touch(gfx + "/" + name);
+        const QStringList before = QDir(gfx).entryList(QDir::Files | QDir::Hidden);
+        {
+            FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
+            e->ui.choices = {ScriptedDialogs::Choice{gfx + "/level09t.quox"}};
+            (*e)->Command6_Click();
+        }
+        EXPECT_EQ(QDir(gfx).entryList(QDir::Files | QDir::Hidden), before);
+        if (oldLevel) {
+            for (const char* name : {"level09.quox", "levelm09.quox", "level09t.quox"})
+                EXPECT_EQ(readFile(gfx + "/" + name), "x") << name;
+        }
+        EXPECT_EQ(e->ui.beeps, 0);
+    }
 }
 
 TEST_F(Export, LevelsTooWideForTheGameAreRefused) {

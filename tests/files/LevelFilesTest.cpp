@@ -1,3 +1,4 @@
+#include "support/FileSizeLimit.h"
 #include "support/GifWriter.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
@@ -102,6 +103,68 @@ TEST_F(LevelFiles, SavingOverAMemberOfASetSavesOverThatSet) {
     EXPECT_EQ(QDir(levels).entryList(QDir::Files).size(), 3);
     load(levels + "/castle.level.bmp");
     EXPECT_EQ(GetPixel(e->Level[0], 50, 50), RGB(1, 2, 3));
+}
+
+// Only a ".bmp" ending leaves the chosen name: a name with a dot of its own ("Level 2.5")
+// keeps all of it instead of saving over another level.
+TEST_F(LevelFiles, TheSetTakesTheWholeChosenNameAndLoadsBackUnderIt) {
+    const struct {
+        const char* chosen;
+        const char* base;
+    } rows[] = {{"castle", "castle"},           {"castle.bmp", "castle"}, {"CASTLE.BMP", "CASTLE"},
+                {"Level 2.5", "Level 2.5"},     {"St. Paul", "St. Paul"}, {"castle.level.bmp", "castle"},
+                {"Level 2.5.bmp", "Level 2.5"}, {"v1.map.bmp", "v1"}};
+    for (const auto& row : rows) {
+        QDir(levels).removeRecursively();
+        QDir().mkpath(levels);
+        save(levels + "/" + row.chosen);
+        const QString base = row.base;
+        EXPECT_EQ(QDir(levels).entryList(QDir::Files),
+                  (QStringList{base + ".level.bmp", base + ".map.bmp", base + ".thumb.bmp"}))
+            << row.chosen;
+    }
+    save(levels + "/Level 2.5");
+    e->createEmpty(50, 50);
+    e->unsavedChanges = false;
+    load(levels + "/Level 2.5.thumb.bmp");
+    EXPECT_EQ(e->levelName, "Level 2.5");
+    EXPECT_EQ(e->controls.title, "VORTAN Level Editor 1.0 - Level 2.5");
+    EXPECT_TRUE(sameImage(varied(120, 90, 1), e->Level[0].Image()));
+    EXPECT_EQ(GetPixel(e->Level[1], 50, 50), kWater);
+
+    // A plain picture in a folder whose name looks like a set member is a plain picture.
+    const QString folder = e.folder.filePath("old.map.pics");
+    QDir().mkpath(folder);
+    PictureSurface cave(70, 40, RGB(3, 2, 1));
+    ASSERT_TRUE(SavePicture(cave, folder + "/cave.bmp"));
+    load(folder + "/cave.bmp");
+    EXPECT_EQ(e->levelName, "cave");
+    EXPECT_TRUE(sameImage(cave.Image(), e->Level[0].Image()));
+}
+
+// The disk fills up at the thumbnail: the older set stays whole, with no new file beside it.
+TEST_F(LevelFiles, AFailedSaveLeavesTheOlderSetWhole) {
+    e->Level[0].setPicture(varied(40, 30, 2));
+    e->Level[1].setPicture(filledImage(40, 30, kWall));
+    save(levels + "/castle.bmp");
+    auto files = [&] {
+        QStringList contents;
+        for (const QString& name : QDir(levels).entryList(QDir::Files | QDir::Hidden))
+            contents << name + ":" + readFile(levels + "/" + name).toHex();
+        return contents;
+    };
+    const QStringList before = files();
+
+    e->Level[0].setPicture(varied(200, 100, 3)); // 60054 bytes a layer; the thumbnail 102006
+    e->Level[1].setPicture(filledImage(200, 100, kBlack));
+    e->unsavedChanges = true;
+    {
+        FileSizeLimit limit(80000);
+        e.ui.choices = {ScriptedDialogs::Choice{levels + "/castle.bmp"}};
+        EXPECT_FALSE(e->saveLevel_Click());
+    }
+    EXPECT_EQ(files(), before);
+    EXPECT_TRUE(e->unsavedChanges);
 }
 
 TEST_F(LevelFiles, SaveFailuresKeepTheOldFilesAndTheFlag) {

@@ -10,7 +10,7 @@ using namespace vortan::test;
 namespace {
 
 bool inDisc(int x, int y, int radius) {
-    const double dx = x - 42.5, dy = y - 42.5;
+    const double dx = x - 42, dy = y - 42;
     return dx * dx + dy * dy <= double(radius) * radius;
 }
 
@@ -62,11 +62,15 @@ TEST(Brushes, StartUpBrushIsADiscWithItsMask) {
     EXPECT_TRUE(
         pixelsAre(e->mapBrush, [](int x, int y) { return inDisc(x, y, 20) ? RGB(255, 0, 0) : kBlack; }));
     EXPECT_TRUE(pixelsAre(e->Mask, [](int x, int y) { return inDisc(x, y, 20) ? kBlack : kWhite; }));
-    // Row 42 runs from column 23 to 62.
-    EXPECT_EQ(GetPixel(e->Brush, 22, 42), kBlack);
-    EXPECT_EQ(GetPixel(e->Brush, 23, 42), RGB(55, 100, 120));
+    // Row 42 runs from column 22 to 62, symmetric about the middle column: the mirror
+    // leaves it in place.
+    EXPECT_EQ(GetPixel(e->Brush, 21, 42), kBlack);
+    EXPECT_EQ(GetPixel(e->Brush, 22, 42), RGB(55, 100, 120));
     EXPECT_EQ(GetPixel(e->Brush, 62, 42), RGB(55, 100, 120));
     EXPECT_EQ(GetPixel(e->Brush, 63, 42), kBlack);
+    const QImage before = e->Brush.Image();
+    e->viewPort_KeyDown(70, 0);
+    EXPECT_TRUE(sameImage(before, e->Brush.Image()));
 }
 
 TEST(Brushes, ABlackColourBrushBecomesWhite) {
@@ -75,6 +79,23 @@ TEST(Brushes, ABlackColourBrushBecomesWhite) {
     e->createBrush(34);
     EXPECT_EQ(e->currentColour, kWhite);
     EXPECT_TRUE(pixelsAre(e->Brush, [](int x, int y) { return inDisc(x, y, 34) ? kWhite : kBlack; }));
+}
+
+// On a fresh start nothing has made a cancel a failure yet; a cancel still changes nothing.
+TEST(Brushes, CancellingTheColourDialogKeepsTheColourAndTheMaterial) {
+    TestEditor e;
+    const QImage brush = e->Brush.Image(), mapBrush = e->mapBrush.Image();
+    e.ui.choices = {std::nullopt, std::nullopt};
+    e->Brush_MouseDown(kLeftButton);
+    EXPECT_EQ(e.ui.dialogsShown.back().colour, RGB(55, 100, 120)); // opens on the colour
+    e->vPort_Click(1);
+    e->mapBrush_MouseDown(kLeftButton);
+    EXPECT_EQ(e.ui.dialogsShown.back().colour, kWall); // and on the material in the Map view
+    EXPECT_EQ(e->currentColour, RGB(55, 100, 120));
+    EXPECT_EQ(e->currentMaterial, kWall);
+    EXPECT_TRUE(sameImage(brush, e->Brush.Image()));
+    EXPECT_TRUE(sameImage(mapBrush, e->mapBrush.Image()));
+    EXPECT_TRUE(e->controls.viewPortEnabled);
 }
 
 TEST(Brushes, ColourDialogSetsTheColourOrSnapsTheMaterial) {

@@ -7,7 +7,7 @@ using namespace vortan::test;
 namespace {
 
 bool inDisc(int x, int y, int cx, int cy, int radius) {
-    const double dx = x - (cx + 0.5), dy = y - (cy + 0.5);
+    const double dx = x - cx, dy = y - cy;
     return dx * dx + dy * dy <= double(radius) * radius;
 }
 
@@ -27,8 +27,8 @@ class Painting : public ::testing::Test {
 
 TEST_F(Painting, AStampPaintsTheDiscIntoBothLayersAndTheViewPort) {
     e->updateViewPort(10, 20);
-    // Pointer (100, 100): the brush's left = round(57.5) = 58, top = 58; the disc's centre
-    // lies at viewport (100.5, 100.5), level (110.5, 120.5).
+    // Pointer (100, 100): the brush's left = round(57.5) = 58, top = 58; the disc's centre,
+    // brush pixel 42, lies at viewport (100, 100), level (110, 120).
     e->viewPort_MouseDown(kLeftButton, 0, 100, 100);
     auto expected = [](Colour background, Colour disc) {
         return [=](int x, int y) { return inDisc(x, y, 110, 120, 20) ? disc : background; };
@@ -140,6 +140,34 @@ TEST_F(Painting, PickBesideANarrowLevelDoesNothing) {
     e->viewPort_MouseDown(kRightButton, kShiftKey, 10, 100);
     EXPECT_EQ(e->currentColour, colour);
     EXPECT_EQ(e->controls.rValue, "0 ");
+}
+
+// The viewport's frame shows no level: presses there neither paint, fill, pick nor take
+// an undo copy, even when the level pixel beside the view exists (after a scroll).
+TEST_F(Painting, PressesOnTheFrameDoNothing) {
+    e->updateViewPort(100, 100);
+    e->Level[0].BoxFilled(0, 0, 999, 799, RGB(40, 50, 60));
+    const QImage level = e->Level[0].Image(), map = e->Level[1].Image();
+    const Colour colour = e->currentColour;
+    const float w = float(e->viewPort.ScaleWidth()), h = float(e->viewPort.ScaleHeight());
+    for (const QPointF p : {QPointF(-1, 50), QPointF(-2, -2), QPointF(50, -1), QPointF(w, 50),
+                            QPointF(w + 1, 50), QPointF(50, h), QPointF(50, h + 1)}) {
+        for (auto [button, shift] : {std::pair{kLeftButton, 0},
+                                     {kRightButton, 0},
+                                     {kLeftButton, kCtrlKey},
+                                     {kRightButton, kShiftKey}})
+            e->viewPort_MouseDown(button, int16_t(shift), float(p.x()), float(p.y()));
+    }
+    EXPECT_TRUE(sameImage(level, e->Level[0].Image()));
+    EXPECT_TRUE(sameImage(map, e->Level[1].Image()));
+    EXPECT_EQ(e->currentColour, colour);
+    EXPECT_FALSE(e->unsavedChanges);
+    EXPECT_FALSE(e->undoBelongsToLevel);
+
+    const int32_t xoff = e->viewPortXoff;
+    e->Thumb_MouseDown(kLeftButton, 0, -1, 5);
+    e->Thumb_MouseDown(kLeftButton, 0, float(e->Thumb.ScaleWidth()), 5);
+    EXPECT_EQ(e->viewPortXoff, xoff);
 }
 
 TEST_F(Painting, BackspaceUndoesThePressTwiceTheSame) {

@@ -100,6 +100,29 @@ TEST(Navigator, ShowsTheShownLayerAndScrolls) {
     EXPECT_EQ(e->viewPortYoff, 808 - 516);
 }
 
+// A level far higher than wide: the navigator stops at 4096 screen pixels and takes the
+// scale from the height, so its picture stays small and still shows the whole level.
+TEST(Navigator, AVeryNarrowLevelIsScaledByItsHeight) {
+    TestEditor e;
+    e->createEmpty(1, 20000);
+    e->xRes = 1;
+    e->yRes = 20000;
+    EXPECT_FLOAT_EQ(e->navScale, 20004.0f / 4094.0f);
+    EXPECT_EQ(e->controls.thumbOuterHeight, 4096);
+    EXPECT_EQ(e->Thumb.ScaleHeight(), 4092);
+    e->Level[0].BoxFilled(0, 19980, 0, 19999, RGB(7, 7, 7)); // taller than one navigator row
+    e->navigatorStale = true;
+    e->Timer1_Timer();
+    EXPECT_EQ(GetPixel(e->Thumb, 0, roundHalfEven(19990 / e->navScale)), RGB(7, 7, 7));
+    e->Thumb_MouseDown(kLeftButton, 0, 0, 2000);
+    EXPECT_EQ(e->viewPortYoff, roundHalfEven(e->navScale * 2000.0f));
+
+    // Far beyond 32 bits the rounding saturates instead of overflowing.
+    EXPECT_EQ(roundHalfEven(21000004.0 * 105), INT32_MAX);
+    EXPECT_EQ(roundHalfEven(-3e9), INT32_MIN);
+    EXPECT_EQ(roundHalfEven(std::nan("")), 0);
+}
+
 TEST(Views, SwitchingSetsLayerBrushesZoomAndNavigator) {
     TestEditor e;
     e->createEmpty(300, 200);

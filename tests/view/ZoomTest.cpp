@@ -76,6 +76,12 @@ TEST_F(Zoom, FillFollowsEachLayersOwnRegion) {
     EXPECT_EQ(GetPixel(e->viewPort, 0, 0), RGB(55, 100, 120));
     EXPECT_EQ(GetPixel(e->viewPort, 140, 140), RGB(9, 9, 9)); // redrawn
     EXPECT_TRUE(e->unsavedChanges);
+
+    // The same fill again meets its own colours in both layers: nothing changed, no flag.
+    e->unsavedChanges = e->navigatorStale = false;
+    e->drawZoom(150, 150, kLeftButton, kCtrlKey);
+    EXPECT_FALSE(e->unsavedChanges);
+    EXPECT_FALSE(e->navigatorStale);
 }
 
 TEST_F(Zoom, PickTakesTheColourOrTheMaterial) {
