@@ -1,3 +1,5 @@
+// The benchmarks run the editor's logic headless: a QGuiApplication gives fonts for the
+// thumbnail's text, never a window.
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
 

@@ -16,15 +16,6 @@ inline int32_t roundHalfEven(double v) {
     return r == r ? static_cast<int32_t>(r) : 0;
 }
 
-// Smaller of a and b: a unless a > b.
-inline int32_t minOf(int32_t a, int32_t b) {
-    return a > b ? b : a;
-}
-// Larger of a and b: b unless a > b.
-inline int32_t maxOf(int32_t a, int32_t b) {
-    return a > b ? a : b;
-}
-
 // Numbers typed or named by the user, read as the dialogs read them.
 // The number at the start of text after leading blanks, with its sign (12abc gives 12,
 // +9t gives 9, text without one 0).

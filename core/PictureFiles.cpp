@@ -4,9 +4,9 @@
 // the file before it is used, a picture is never allocated before its announced size
 // is known to be acceptable, and a file that ends too early is refused instead of
 // giving a picture with rows that were never read.
-#include "core/PictureSurface.h"
+#include "core/Picture.h"
 
-#include "core/SafeFile.h"
+#include "core/FileSet.h"
 #include <QFile>
 #include <QFileInfo>
 
@@ -644,7 +644,7 @@ std::optional<QImage> loadGif(QFile& file, QString& why) {
 
 } // namespace
 
-std::optional<QImage> LoadPicture(const QString& path, QString* error) {
+std::optional<QImage> loadPicture(const QString& path, QString* error) {
     QString why;
     auto result = [&]() -> std::optional<QImage> {
         if (path.isEmpty()) return QImage();
@@ -742,10 +742,10 @@ bool writeBmp(const QImage& picture, QIODevice& file) {
     return true;
 }
 
-bool SavePicture(const PictureSurface& s, const QString& path) {
+bool savePicture(const Picture& p, const QString& path) {
     FileSet set;
     QFile* file = set.add(path);
-    return file && writeBmp(s.Image(), *file) && set.commit();
+    return file && writeBmp(p.image(), *file) && set.commit();
 }
 
 } // namespace vortan

@@ -14,8 +14,8 @@ class NewLevelDialog : public QDialog {
   public:
     NewLevelDialog(NewLevelForm& form, QWidget* parent);
 
-    QLineEdit *Text1, *Text2, *Text3, *Text4;
-    QPushButton *Command1, *Command2, *OKButton, *CancelButton;
+    QLineEdit *nameEdit, *widthEdit, *heightEdit, *sizeField;
+    QPushButton *randomNameButton, *randomSizeButton, *okButton, *cancelButton;
 
     // Cancel, Escape and the close box all cancel.
     void reject() override;
@@ -34,8 +34,8 @@ class OptionsDialog : public QDialog {
   public:
     OptionsDialog(OptionsForm& form, QWidget* parent);
 
-    QLineEdit* Text1;
-    QPushButton *Command1, *OKButton, *CancelButton;
+    QLineEdit* nameEdit;
+    QPushButton *randomNameButton, *okButton, *cancelButton;
 
     void reject() override;
 

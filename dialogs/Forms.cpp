@@ -1,69 +1,72 @@
 #include "dialogs/Forms.h"
-#include "core/Editor.h"
+#include "core/Numbers.h"
+#include "core/Picture.h"
+#include "dialogs/RandomName.h"
 
 #include <cmath>
 
 namespace vortan {
 
 namespace {
+
 // A whole number from 1 upwards, blanks around it allowed; 0 when the text is none.
 int64_t wholeSize(const QString& text) {
     bool ok = false;
     const qlonglong v = trimBlanks(text).toLongLong(&ok);
     return ok && v >= 1 ? v : 0;
 }
+
+constexpr double kGameLimit = 2097152; // the game loads no level of 2 MB or more
+
 } // namespace
 
-NewLevelForm::NewLevelForm(Editor& editor) : editor_(editor) {
+NewLevelForm::NewLevelForm(UserDialogs& ui, RandomSource& random) : ui_(ui), random_(random) {
     sizeChanged();
 }
 
-void NewLevelForm::setText2(const QString& text) {
-    text2_ = text;
+void NewLevelForm::setWidthText(const QString& text) {
+    width_ = text;
     sizeChanged();
 }
 
-void NewLevelForm::setText3(const QString& text) {
-    text3_ = text;
+void NewLevelForm::setHeightText(const QString& text) {
+    height_ = text;
     sizeChanged();
 }
 
 void NewLevelForm::sizeChanged() {
-    setText4(spacedNumber(leadingValue(text2_) * leadingValue(text3_)));
+    const QString size = spacedNumber(leadingValue(width_) * leadingValue(height_));
+    if (size == size_) return;
+    size_ = size;
+    const double n = std::nearbyint(leadingValue(size_));
+    if (n >= kGameLimit)
+        ui_.message("Level to large!", "VORTAN will not load levels larger than 2MB!", MsgButtons::OKCancel,
+                    MsgIcon::None);
+    sizeBackground_ = n >= kGameLimit ? rgb(255, 0, 0) : n > 900000 ? rgb(255, 255, 0) : kWhite;
 }
 
-void NewLevelForm::setText4(const QString& text) {
-    if (text == text4_) return;
-    text4_ = text;
-    const double n = std::nearbyint(leadingValue(text4_));
-    if (n >= 2097152)
-        editor_.ui().message("Level to large!", "VORTAN will not load levels larger than 2MB!",
-                             MsgButtons::OKCancel, MsgIcon::None);
-    text4Back_ = n >= 2097152 ? RGB(255, 0, 0) : n > 900000 ? RGB(255, 255, 0) : kWhite;
+void NewLevelForm::pickRandomName() {
+    name_ = randomName(random_);
 }
 
-void NewLevelForm::command1Click() {
-    text1_ = editor_.randomName();
-}
-
-void NewLevelForm::command2Click() {
+void NewLevelForm::pickRandomSize() {
     do {
-        // Two draws, each written into its field as it comes.
-        // In double: in single precision the largest draw rounds up to one pixel past the range.
-        const float r1 = editor_.rnd();
-        setText2(spacedNumber(std::floor(double(r1) * 1400.0 + 640.0)));
-        const float r2 = editor_.rnd();
-        setText3(spacedNumber(std::floor(double(r2) * 640.0 + 480.0)));
-    } while (leadingValue(text2_) * leadingValue(text3_) >= 2000000);
+        // Each draw is written into its field as it comes. In double: in single precision
+        // the largest draw rounds up to one pixel past the range.
+        const float r1 = random_.rnd();
+        setWidthText(spacedNumber(std::floor(double(r1) * 1400.0 + 640.0)));
+        const float r2 = random_.rnd();
+        setHeightText(spacedNumber(std::floor(double(r2) * 640.0 + 480.0)));
+    } while (leadingValue(width_) * leadingValue(height_) >= 2000000);
 }
 
 bool NewLevelForm::refuse(const QString& text) {
-    editor_.ui().message("New Level", text, MsgButtons::OK, MsgIcon::Exclamation);
+    ui_.message("New Level", text, MsgButtons::OK, MsgIcon::Exclamation);
     return false;
 }
 
-bool NewLevelForm::okClick() {
-    const int64_t w = wholeSize(text2_), h = wholeSize(text3_);
+bool NewLevelForm::accept() {
+    const int64_t w = wholeSize(width_), h = wholeSize(height_);
     if (w == 0) return refuse("The width must be a whole number of pixels, 1 or more.");
     if (h == 0) return refuse("The height must be a whole number of pixels, 1 or more.");
     if (w > kMaxPicturePixels || h > kMaxPicturePixels || w * h > kMaxPicturePixels)
@@ -71,28 +74,26 @@ bool NewLevelForm::okClick() {
                               "Try a smaller width or height.")
                           .arg(w)
                           .arg(h));
-    editor_.levelName = trimBlanks(text1_);
-    editor_.updateStatus();
-    editor_.xRes = int32_t(w);
-    editor_.yRes = int32_t(h);
+    chosenSize_ = QSize(int(w), int(h));
+    accepted_ = true;
     return true;
 }
 
-void NewLevelForm::cancelClick() {
-    editor_.didCancel = true;
+QString NewLevelForm::chosenName() const {
+    return trimBlanks(name_);
 }
 
-void OptionsForm::activate() {
-    text1_ = editor_.levelName;
+void OptionsForm::begin(const QString& currentName) {
+    name_ = currentName;
+    accepted_ = false;
 }
 
-void OptionsForm::command1Click() {
-    text1_ = editor_.randomName();
+void OptionsForm::pickRandomName() {
+    name_ = randomName(random_);
 }
 
-void OptionsForm::okClick() {
-    editor_.levelName = trimBlanks(text1_);
-    editor_.updateStatus();
+QString OptionsForm::chosenName() const {
+    return trimBlanks(name_);
 }
 
 } // namespace vortan

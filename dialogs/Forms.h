@@ -1,66 +1,81 @@
 #pragma once
 
-#include "core/Numbers.h"
-#include "core/PictureSurface.h"
+#include "core/Colour.h"
+#include "core/RandomSource.h"
+#include "dialogs/UserDialogs.h"
+
+#include <QSize>
 #include <QString>
 
 namespace vortan {
 
-class Editor;
-
-// The New Level dialog's fields and buttons, without any widget. Kept by the editor so
-// that the next New shows what the user last left in it.
+// The New Level dialog's fields and buttons, without any widget. The editor keeps it,
+// so that the next New shows what the user last left in it.
 class NewLevelForm {
   public:
-    explicit NewLevelForm(Editor& editor);
+    NewLevelForm(UserDialogs& ui, RandomSource& random);
 
-    const QString& text1() const { return text1_; }
-    const QString& text2() const { return text2_; }
-    const QString& text3() const { return text3_; }
-    const QString& text4() const { return text4_; }
-    Colour text4Back() const { return text4Back_; }
+    const QString& name() const { return name_; }
+    const QString& widthText() const { return width_; }
+    const QString& heightText() const { return height_; }
+    // Width times height, and the colour that warns of a size the game may not load.
+    const QString& sizeText() const { return size_; }
+    Colour sizeBackground() const { return sizeBackground_; }
 
-    // The user types (or the random buttons write) into a field.
-    void setText1(const QString& text) { text1_ = text; }
-    void setText2(const QString& text);
-    void setText3(const QString& text);
-    void command1Click(); // random name
-    void command2Click(); // random size
-    // OK: false when the values cannot make a level (the user was told why): the
-    // dialog stays open. True: the name and size are the editor's and the dialog closes.
-    bool okClick();
+    // Each showing starts with nothing chosen.
+    void begin() { accepted_ = false; }
+    // The user types (or a random button writes) into a field.
+    void setName(const QString& text) { name_ = text; }
+    void setWidthText(const QString& text);
+    void setHeightText(const QString& text);
+    void pickRandomName();
+    // Random sizes until the level has fewer than 2 million pixels.
+    void pickRandomSize();
+    // OK: false when the values cannot make a level (the user was told why) and the
+    // dialog stays open; true when the dialog closes with a choice.
+    bool accept();
     // Cancel, Escape or the window's close box.
-    void cancelClick();
+    void cancel() { accepted_ = false; }
+
+    bool accepted() const { return accepted_; }
+    QString chosenName() const;
+    QSize chosenSize() const { return chosenSize_; }
 
   private:
     void sizeChanged();
-    void setText4(const QString& text);
     bool refuse(const QString& text);
 
-    Editor& editor_;
-    QString text1_ = "Type the name of the level here";
-    QString text2_ = "1280";
-    QString text3_ = "768";
-    QString text4_;
-    Colour text4Back_ = kWhite;
+    UserDialogs& ui_;
+    RandomSource& random_;
+    QString name_ = "Type the name of the level here";
+    QString width_ = "1280";
+    QString height_ = "768";
+    QString size_;
+    Colour sizeBackground_ = kWhite;
+    bool accepted_ = false;
+    QSize chosenSize_;
 };
 
 // The Options dialog: the level's name.
 class OptionsForm {
   public:
-    explicit OptionsForm(Editor& editor) : editor_(editor) {}
+    explicit OptionsForm(RandomSource& random) : random_(random) {}
 
-    const QString& text1() const { return text1_; }
-    void setText1(const QString& text) { text1_ = text; }
-    // Each time the dialog is shown: it starts from the current name.
-    void activate();
-    void command1Click(); // random name
-    void okClick();
-    void cancelClick() {}
+    const QString& name() const { return name_; }
+    void setName(const QString& text) { name_ = text; }
+    // Each showing starts from the level's current name.
+    void begin(const QString& currentName);
+    void pickRandomName();
+    void accept() { accepted_ = true; }
+    void cancel() { accepted_ = false; }
+
+    bool accepted() const { return accepted_; }
+    QString chosenName() const;
 
   private:
-    Editor& editor_;
-    QString text1_;
+    RandomSource& random_;
+    QString name_;
+    bool accepted_ = false;
 };
 
 } // namespace vortan

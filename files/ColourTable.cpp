@@ -12,20 +12,16 @@ constexpr uint32_t kIndexed = 0x1000000u;
 constexpr int kExactBits = 12; // 4096 slots for at most 256 entries: nearly every lookup takes one probe
 constexpr int kNearestBits = 14;
 constexpr size_t kNearestSlots = size_t(1) << kNearestBits;
-// A component no real colour comes near: the search's padding places never win, and
-// their distances (at most 6 * 2000) still fit 16 bits.
-constexpr int16_t kFar = 2000;
+// A component no real colour comes near: the search's padding places never win.
+constexpr int32_t kFar = 2000;
 
 constexpr uint32_t hashOf(uint32_t key, int bits) {
     return (key * 0x9E3779B1u) >> (32 - bits);
 }
 
-constexpr bool isComponent(int64_t v) {
-    return v >= 0 && v <= 255;
-}
-
-int32_t distance(int r1, int g1, int b1, int r2, int g2, int b2) {
-    return 2 * std::abs(r1 - r2) + 3 * std::abs(g1 - g2) + std::abs(b1 - b2);
+// Pixels are 0xAARRGGBB; the table's keys are 0xRRGGBB.
+constexpr uint32_t keyOf(Colour c) {
+    return uint32_t(redOf(c)) << 16 | uint32_t(greenOf(c)) << 8 | uint32_t(blueOf(c));
 }
 
 } // namespace
@@ -37,49 +33,25 @@ int32_t distance(int r1, int g1, int b1, int r2, int g2, int b2) {
 #define VORTAN_WIDE_VECTORS
 #endif
 
-int32_t getRed(Colour c) {
-    return int32_t(c & 255u);
-}
-int32_t getGreen(Colour c) {
-    return int32_t((c & 65280u) / 256u);
-}
-int32_t getBlue(Colour c) {
-    return int32_t((c & 16711680u) / 65536u);
-}
-
-Colour closestColor(Colour c, const std::array<Colour, 5>& snapColours) {
-    int32_t best = 100000;
-    Colour taken = snapColours[0];
-    for (Colour s : snapColours) {
-        const int32_t d = distance(getRed(c), getGreen(c), getBlue(c), getRed(s), getGreen(s), getBlue(s));
-        if (d <= best) {
-            best = d;
-            taken = s;
-        }
-    }
-    return taken;
-}
-
 ColourTable::ColourTable() {
-    rebuild(0);
+    clear();
 }
 
-void ColourTable::clearClut() {
-    count = 0;
-    red.fill(0);
-    green.fill(0);
-    blue.fill(0);
-    rebuild(0);
+void ColourTable::clear() {
+    count_ = 0;
+    entries_.fill(kBlack);
+    nearRed_.fill(kFar);
+    nearGreen_.fill(kFar);
+    nearBlue_.fill(kFar);
+    exactTag_.fill(0);
+    nearestStale_ = true;
 }
 
-bool ColourTable::addRow(const PictureSurface& s, int y, int limit) {
+bool ColourTable::addRow(const Picture& p, int y, int limit) {
     limit = std::min(limit, 256); // the table has no more places
-    count = std::clamp(count, 0, 256);
-    if (count >= limit) return true;
-    const QImage& img = s.Image();
+    if (count_ >= limit) return true;
+    const QImage& img = p.image();
     if (y < 0 || y >= img.height()) return false;
-    sync();
-
     const auto* px = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
     const int w = img.width();
     for (int x = 0; x < w; ++x) {
@@ -89,35 +61,20 @@ bool ColourTable::addRow(const PictureSurface& s, int y, int limit) {
         const uint32_t key = px[x] & 0xFFFFFFu;
         if (exactTag_[hashOf(key | kIndexed, kExactBits)] == (key | kIndexed)) continue;
         if (exactIndex(key) >= 0) continue;
-        red[count] = int32_t(key >> 16);
-        green[count] = int32_t((key >> 8) & 255u);
-        blue[count] = int32_t(key & 255u);
-        remember(count);
-        seenCount_ = ++count;
-        if (count >= limit) return true;
+        entries_[size_t(count_)] = fromPixel(key);
+        remember(count_);
+        if (++count_ >= limit) return true;
     }
     return false;
 }
 
-int32_t ColourTable::findBestRGB(int r, int g, int b) const {
-    if (!isComponent(r) || !isComponent(g) || !isComponent(b)) {
-        sync();
-        return nearestWide(r, g, b);
-    }
-    const uint32_t key = uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
-    if (usedEntries() == seenCount_) {
-        // An exact hit at i depends on entries 0 to i only: checking those is enough.
-        const int i = exactIndex(key);
-        if (i >= 0 && sameEntries(0, i + 1)) return i;
-    }
-    sync();
-    return indexOf(key);
+int ColourTable::nearestEntry(Colour c) const {
+    return indexOf(keyOf(c));
 }
 
-void ColourTable::mapRow(const PictureSurface& s, int y, uint8_t* out) const {
-    const QImage& img = s.Image();
+void ColourTable::mapRow(const Picture& p, int y, uint8_t* out) const {
+    const QImage& img = p.image();
     if (y < 0 || y >= img.height()) return;
-    sync();
     const auto* px = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
     const int w = img.width();
     for (int x = 0; x < w; ++x) {
@@ -128,65 +85,28 @@ void ColourTable::mapRow(const PictureSurface& s, int y, uint8_t* out) const {
     }
 }
 
-QByteArray ColourTable::genPal() const {
-    const int n = usedEntries();
-    if (n == 0) return {};
+QByteArray ColourTable::paletteBlock() const {
+    if (count_ == 0) return {};
     QByteArray block;
-    block.reserve(1 + 3 * n);
-    block.append(char(n - 1));
-    for (int i = 0; i < n; ++i) {
-        block.append(char(red[i] & 255));
-        block.append(char(green[i] & 255));
-        block.append(char(blue[i] & 255));
+    block.reserve(1 + 3 * count_);
+    block.append(char(count_ - 1));
+    for (int i = 0; i < count_; ++i) {
+        const Colour c = entries_[size_t(i)];
+        block.append(char(redOf(c)));
+        block.append(char(greenOf(c)));
+        block.append(char(blueOf(c)));
     }
     return block;
 }
 
-// A count written outside 0 to 256 is read as the nearest possible one.
-int ColourTable::usedEntries() const {
-    return std::clamp(count, 0, 256);
-}
-
-VORTAN_WIDE_VECTORS bool ColourTable::sameEntries(int from, int to) const {
-    int32_t differ = 0;
-    for (int i = from; i < to; ++i)
-        differ |= (red[i] ^ seenRed_[i]) | (green[i] ^ seenGreen_[i]) | (blue[i] ^ seenBlue_[i]);
-    return differ == 0;
-}
-
-// Catches up with direct writes to the entries or the count.
-void ColourTable::sync() const {
-    const int n = usedEntries();
-    if (n != seenCount_ || !sameEntries(0, n)) rebuild(n);
-}
-
-void ColourTable::rebuild(int n) const {
-    seenCount_ = n;
-    outOfRange_ = false;
-    nearRed_.fill(kFar);
-    nearGreen_.fill(kFar);
-    nearBlue_.fill(kFar);
-    exactTag_.fill(0);
-    for (int i = 0; i < n; ++i)
-        remember(i);
-    nearestStale_ = true;
-}
-
 // Takes entry i into the index; the first entry of a colour keeps its place.
-void ColourTable::remember(int i) const {
-    seenRed_[i] = red[i];
-    seenGreen_[i] = green[i];
-    seenBlue_[i] = blue[i];
+void ColourTable::remember(int i) {
+    const Colour c = entries_[size_t(i)];
     nearestStale_ = true;
-    if (!isComponent(red[i]) || !isComponent(green[i]) || !isComponent(blue[i])) {
-        // Never equal to a pixel; only the wide search sees it.
-        outOfRange_ = true;
-        return;
-    }
-    nearRed_[i] = int16_t(red[i]);
-    nearGreen_[i] = int16_t(green[i]);
-    nearBlue_[i] = int16_t(blue[i]);
-    const uint32_t tag = uint32_t(red[i]) << 16 | uint32_t(green[i]) << 8 | uint32_t(blue[i]) | kIndexed;
+    nearRed_[size_t(i)] = redOf(c);
+    nearGreen_[size_t(i)] = greenOf(c);
+    nearBlue_[size_t(i)] = blueOf(c);
+    const uint32_t tag = keyOf(c) | kIndexed;
     for (uint32_t h = hashOf(tag, kExactBits);; h = (h + 1) & (exactTag_.size() - 1)) {
         if (exactTag_[h] == tag) return;
         if (exactTag_[h] == 0) {
@@ -205,11 +125,11 @@ int ColourTable::exactIndex(uint32_t key) const {
     }
 }
 
-// The nearest entry of a colour 0xRRGGBB; the index must be in step.
+// The nearest entry of a colour 0xRRGGBB.
 uint8_t ColourTable::indexOf(uint32_t key) const {
     const int exact = exactIndex(key);
     if (exact >= 0) return uint8_t(exact);
-    if (seenCount_ == 0) return 0;
+    if (count_ == 0) return 0;
     if (nearestCache_.empty()) {
         nearestCache_.resize(kNearestSlots);
         nearestStale_ = false;
@@ -219,28 +139,25 @@ uint8_t ColourTable::indexOf(uint32_t key) const {
     }
     CachedNearest& slot = nearestCache_[hashOf(key | kIndexed, kNearestBits)];
     if (slot.tag == (key | kIndexed)) return uint8_t(slot.index);
-    const int r = int(key >> 16), g = int((key >> 8) & 255u), b = int(key & 255u);
-    const int32_t best = outOfRange_ ? nearestWide(r, g, b) : nearest(r, g, b);
+    const int best = nearest(int(key >> 16), int((key >> 8) & 255u), int(key & 255u));
     slot = {key | kIndexed, uint32_t(best)};
     return uint8_t(best);
 }
 
 // The first entry at the smallest distance, which is what a linear search stopping at
-// distance 0 finds. Distances of all entries are taken side by side in 16 bits.
-VORTAN_WIDE_VECTORS int32_t ColourTable::nearest(int r, int g, int b) const {
+// distance 0 finds. Distances of all entries are taken side by side.
+VORTAN_WIDE_VECTORS int ColourTable::nearest(int r, int g, int b) const {
     constexpr int kBlock = 16;
-    alignas(64) std::array<int16_t, 256> dist;
-    const int16_t r16 = int16_t(r), g16 = int16_t(g), b16 = int16_t(b);
-    const int blocks = (seenCount_ + kBlock - 1) / kBlock;
-    alignas(64) std::array<int16_t, 256 / kBlock> blockBest;
-    int16_t best = INT16_MAX;
+    alignas(64) std::array<int32_t, 256> dist;
+    const int blocks = (count_ + kBlock - 1) / kBlock;
+    alignas(64) std::array<int32_t, 256 / kBlock> blockBest;
+    int32_t best = INT32_MAX;
     for (int k = 0; k < blocks; ++k) {
-        int16_t least = INT16_MAX;
+        int32_t least = INT32_MAX;
         for (int j = 0; j < kBlock; ++j) {
             const int i = k * kBlock + j;
-            const auto d =
-                int16_t(2 * std::abs(int16_t(r16 - nearRed_[i])) +
-                        3 * std::abs(int16_t(g16 - nearGreen_[i])) + std::abs(int16_t(b16 - nearBlue_[i])));
+            const int32_t d =
+                2 * std::abs(r - nearRed_[i]) + 3 * std::abs(g - nearGreen_[i]) + std::abs(b - nearBlue_[i]);
             dist[i] = d;
             least = std::min(least, d);
         }
@@ -253,22 +170,6 @@ VORTAN_WIDE_VECTORS int32_t ColourTable::nearest(int r, int g, int b) const {
     while (dist[i] != best)
         ++i;
     return i;
-}
-
-// The plain linear search, in 64 bits for entries written outside 0 to 255.
-int32_t ColourTable::nearestWide(int64_t r, int64_t g, int64_t b) const {
-    int64_t best = 999999;
-    int32_t bestIndex = 0;
-    for (int i = 0; i < seenCount_; ++i) {
-        const int64_t d = 2 * std::llabs(r - seenRed_[i]) + 3 * std::llabs(g - seenGreen_[i]) +
-                          std::llabs(b - seenBlue_[i]);
-        if (d < best) {
-            best = d;
-            bestIndex = i;
-            if (d == 0) break;
-        }
-    }
-    return bestIndex;
 }
 
 } // namespace vortan

@@ -1,23 +1,12 @@
-// The game's level files: the level image, its thumbnail and the material map, each a
-// short header, a palette for pictures and a run-length coded stream of pixel values.
 #include "files/GameFormat.h"
-#include "core/SafeFile.h"
-
-#include "core/Editor.h"
+#include "core/FileSet.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace vortan {
 
-QByteArray numToBin(int32_t n) {
-    QByteArray two(2, '\0');
-    two[0] = char(n & 255);
-    two[1] = char((n / 256) & 255);
-    return two;
-}
-
-uint8_t materialCode(Colour c) {
+uint8_t mapCode(Colour c) {
     switch (c) {
     case kBlack:
         return 0;
@@ -36,11 +25,11 @@ uint8_t materialCode(Colour c) {
     }
 }
 
-RunLengthWriter::RunLengthWriter(QByteArray& out, int base) : out_(out), base_(base), maxRun_(256 - base) {
+RunWriter::RunWriter(QByteArray& out, int base) : out_(out), base_(base), maxRun_(256 - base) {
     Q_ASSERT(base >= 1 && base <= 255);
 }
 
-void RunLengthWriter::writeRow(const uint8_t* values, int n) {
+void RunWriter::writeRuns(const uint8_t* values, int n) {
     if (n <= 0) return;
     // A row adds at most one byte per pixel (every repeat byte stands for at least one
     // pixel that wrote nothing), plus the repeat it carries in from the row before.
@@ -76,7 +65,7 @@ void RunLengthWriter::writeRow(const uint8_t* values, int n) {
     out_.resize(start + (o - begin));
 }
 
-void RunLengthWriter::finish() {
+void RunWriter::finish() {
     if (run_ > 0) out_.append(char(base_ + run_ - 1));
     run_ = 0;
 }
@@ -87,46 +76,48 @@ QByteArray fileHeader(char kind, int width, int height) {
     QByteArray h("QUOX3zzzz");
     h.append(kind);
     h.append(char(1));
-    h.append(numToBin(width));
-    h.append(numToBin(height));
+    // Only the low 16 bits of a size are stored.
+    for (int n : {width, height}) {
+        h.append(char(n & 255));
+        h.append(char((n / 256) & 255));
+    }
     return h;
 }
 
-// The level image or the thumbnail: fill the palette, then write every pixel as the
-// index of its nearest palette colour.
-bool writePicture(Editor& e, Editor::ClutSource source, QIODevice& file) {
-    const bool level = source == Editor::ClutSource::LevelImage;
-    e.clut.clearClut();
-    e.fillClut(source);
+// A picture's file: fill the palette, then write every pixel as the index of its
+// nearest palette colour. `picture` is looked up anew after every yield.
+bool writePicture(QIODevice& file, const std::function<const Picture&()>& picture, int limit,
+                  const LongWork& work, const std::function<void(int)>& tooManyColours) {
+    ColourTable table;
+    for (int y = 0;; ++y) {
+        const Picture& p = picture();
+        if (y >= p.height()) break;
+        const bool full = table.addRow(p, y, limit);
+        const float rowStep = 10000.0f / float(p.height());
+        work.rowDone(rowStep);
+        if (full) {
+            // The rows left unscanned count as done, so that the progress still ends at 100%.
+            if (work.advance) work.advance(rowStep * float(p.height() - 1 - y));
+            break;
+        }
+    }
+    if (table.count() >= limit && tooManyColours) tooManyColours(table.count());
 
-    // Looked up anew after every yield: the window may have replaced the surface.
-    auto surface = [&]() -> const PictureSurface& { return level ? e.Level[0] : e.thumbNail; };
-    const int w = surface().ScaleWidth(), h = surface().ScaleHeight();
-
+    const int w = picture().width(), h = picture().height();
     QByteArray bytes = fileHeader(1, w, h);
-    bytes.append(e.clut.genPal());
+    bytes.append(table.paletteBlock());
     bytes.reserve(bytes.size() + qsizetype(w) * h + 1);
-    RunLengthWriter stream(bytes, std::max(e.clut.count, 1));
+    RunWriter stream(bytes, std::max(table.count(), 1));
     std::vector<uint8_t> row(size_t(std::max(w, 0)));
     for (int y = 0; y < h; ++y) {
-        const PictureSurface& s = surface();
-        // The header already holds the size: a level resized meanwhile cannot be written.
-        if (s.ScaleWidth() != w || s.ScaleHeight() != h) return false;
-        e.clut.mapRow(s, y, row.data());
-        stream.writeRow(row.data(), w);
-        if (level) e.displayPercent(10000.0f / float(h));
-        e.yield();
+        const Picture& p = picture();
+        if (p.width() != w || p.height() != h) return false;
+        table.mapRow(p, y, row.data());
+        stream.writeRuns(row.data(), w);
+        work.rowDone(10000.0f / float(h));
     }
     stream.finish();
     return writeAll(file, bytes.constData(), bytes.size());
-}
-
-bool writeLevelImage(Editor& e, QIODevice& file) {
-    return writePicture(e, Editor::ClutSource::LevelImage, file);
-}
-
-bool writeThumbnail(Editor& e, QIODevice& file) {
-    return writePicture(e, Editor::ClutSource::Thumbnail, file);
 }
 
 // Map codes of one row of pixels; neighbours mostly share a material.
@@ -137,86 +128,43 @@ void materialRow(const uint32_t* pixels, int n, uint8_t* out) {
     for (int x = 0; x < n; ++x) {
         if (pixels[x] != last) {
             last = pixels[x];
-            code = materialCode(fromPixel(last));
+            code = mapCode(fromPixel(last));
         }
         out[x] = code;
     }
 }
 
-bool writeMaterialMap(Editor& e, QIODevice& file) {
-    constexpr int kMapBase = 133; // map codes go up to 132
-    e.clut.count = kMapBase;
+} // namespace
 
-    const int w = e.Level[1].ScaleWidth(), h = e.Level[1].ScaleHeight();
+bool writeLevelImage(QIODevice& file, const LevelDocument& level, const LongWork& work,
+                     const std::function<void(int)>& tooManyColours) {
+    return writePicture(
+        file, [&]() -> const Picture& { return level.colourLayer(); }, 192, work, tooManyColours);
+}
+
+bool writeThumbnail(QIODevice& file, const Picture& thumbnail, const LongWork& work) {
+    const LongWork withoutProgress{work.yield, nullptr};
+    return writePicture(
+        file, [&]() -> const Picture& { return thumbnail; }, 128, withoutProgress, nullptr);
+}
+
+bool writeMaterialMap(QIODevice& file, const LevelDocument& level, const LongWork& work) {
+    constexpr int kMapBase = 133; // map codes go up to 132
+    const int w = level.materialMap().width(), h = level.materialMap().height();
     QByteArray bytes = fileHeader(2, w, h);
     bytes.append(char(kMapBase - 1));
     bytes.reserve(bytes.size() + qsizetype(w) * h + 1);
-    RunLengthWriter stream(bytes, kMapBase);
+    RunWriter stream(bytes, kMapBase);
     std::vector<uint8_t> row(size_t(std::max(w, 0)));
     for (int y = 0; y < h; ++y) {
-        const QImage& map = e.Level[1].Image();
+        const QImage& map = level.materialMap().image();
         if (map.width() != w || map.height() != h) return false;
         materialRow(reinterpret_cast<const uint32_t*>(map.constScanLine(y)), w, row.data());
-        stream.writeRow(row.data(), w);
-        e.displayPercent(10000.0f / float(h));
-        e.yield();
+        stream.writeRuns(row.data(), w);
+        work.rowDone(10000.0f / float(h));
     }
     stream.finish();
     return writeAll(file, bytes.constData(), bytes.size());
-}
-
-using GameFileWriter = bool (*)(Editor&, QIODevice&);
-
-// Writes the files as one set: all of them replace their older versions, or none does.
-// Every target is opened before the long writing starts, so a missing folder fails at once.
-bool writeFileSet(Editor& e, std::initializer_list<std::pair<QString, GameFileWriter>> files) {
-    FileSet set;
-    std::vector<QFile*> opened;
-    for (const auto& [path, writer] : files) {
-        QFile* file = set.add(path);
-        if (!file) return false;
-        opened.push_back(file);
-    }
-    size_t i = 0;
-    for (const auto& [path, writer] : files)
-        if (!writer(e, *opened[i++])) return false;
-    return set.commit();
-}
-
-} // namespace
-
-QString Editor::gameLevelFolder() const {
-    return gameFolder + "gameData/Gfx/";
-}
-
-QString Editor::gameFilePath(GameFile kind, const QString& n) const {
-    switch (kind) {
-    case GameFile::Thumbnail:
-        return gameLevelFolder() + "level" + n + "t.quox";
-    case GameFile::LevelImage:
-        return gameLevelFolder() + "level" + n + ".quox";
-    case GameFile::MaterialMap:
-        break;
-    }
-    return gameLevelFolder() + "levelm" + n + ".quox";
-}
-
-bool Editor::saveLevelQUOX(const QString& n) {
-    return writeFileSet(*this, {{gameFilePath(GameFile::LevelImage, n), writeLevelImage}});
-}
-
-bool Editor::saveLevelThumb(const QString& n) {
-    return writeFileSet(*this, {{gameFilePath(GameFile::Thumbnail, n), writeThumbnail}});
-}
-
-bool Editor::saveAMapQUOX(const QString& n) {
-    return writeFileSet(*this, {{gameFilePath(GameFile::MaterialMap, n), writeMaterialMap}});
-}
-
-bool Editor::saveGameLevel(const QString& n) {
-    return writeFileSet(*this, {{gameFilePath(GameFile::Thumbnail, n), writeThumbnail},
-                                {gameFilePath(GameFile::LevelImage, n), writeLevelImage},
-                                {gameFilePath(GameFile::MaterialMap, n), writeMaterialMap}});
 }
 
 } // namespace vortan

@@ -1,29 +1,35 @@
 #pragma once
 
-#include "core/PictureSurface.h"
+#include "core/LevelDocument.h"
+#include "core/LongWork.h"
+#include "files/ColourTable.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <cstdint>
+#include <functional>
 
 namespace vortan {
 
-// A number as the game files store sizes: n AND 255, then (n div 256) AND 255.
-QByteArray numToBin(int32_t n);
+// The game's level files: the level image, its thumbnail and the material map. Each is
+// the tag "QUOX3zzzz", its kind (1 a picture, 2 a map), 1, its width and height as
+// 16-bit little-endian numbers, the run base less one, a palette for pictures, and a
+// run-length coded stream of one-byte pixel values.
 
-// The map code of a material colour: black 0, water 1, behind wall 64, platform FSA 129,
-// platform FS 131, explosive 132; any other colour is wall (128).
-uint8_t materialCode(Colour c);
+// The map code of a material colour: black 0, water 1, behind wall 64, platform FSA
+// 129, platform FS 131, explosive 132; any other colour is wall (128).
+uint8_t mapCode(Colour c);
 
-// The pixel stream of a game file. Values below the base are literals; a byte v from the
-// base up to 255 repeats the last value v - base + 1 more times. Runs carry on from one
-// row into the next, so one writer encodes a whole picture.
-class RunLengthWriter {
+// The pixel stream. Values below the base are literals; a byte v from the base up to
+// 255 repeats the last value v - base + 1 more times. Runs carry on from one row into
+// the next, so one writer encodes a whole picture.
+class RunWriter {
   public:
     // base: the number of palette entries of a picture, 133 for a map (1 to 255).
-    RunLengthWriter(QByteArray& out, int base);
+    RunWriter(QByteArray& out, int base);
 
     // Appends the stream of the next n values, each below the base.
-    void writeRow(const uint8_t* values, int n);
+    void writeRuns(const uint8_t* values, int n);
     // Writes the repeat still open after the last value.
     void finish();
 
@@ -34,5 +40,16 @@ class RunLengthWriter {
     int prev_ = -1; // no value yet
     int run_ = 0;
 };
+
+// The level image: a palette of at most 192 colours of the colour layer in reading
+// order, every pixel as its nearest entry. Both passes advance the progress display.
+// tooManyColours is told the count when the palette is full. False when the file
+// cannot be written or the level changed size while it was read (the header would lie).
+bool writeLevelImage(QIODevice& file, const LevelDocument& level, const LongWork& work,
+                     const std::function<void(int count)>& tooManyColours);
+// The thumbnail's whole canvas with a palette of at most 128 colours; no progress.
+bool writeThumbnail(QIODevice& file, const Picture& thumbnail, const LongWork& work);
+// The map's material codes; one pass of progress.
+bool writeMaterialMap(QIODevice& file, const LevelDocument& level, const LongWork& work);
 
 } // namespace vortan

@@ -1,296 +1,151 @@
+#include "files/LevelFiles.h"
 #include "support/FileSizeLimit.h"
-#include "support/GifWriter.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 using namespace vortan;
 using namespace vortan::test;
 
 namespace {
 
-QImage varied(int w, int h, int seed) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, toPixel(RGB(x * 7 + seed, y * 3, (x ^ y) + seed)));
-    return img;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
+// An editor with a framed 120 x 90 level that remembers the game in a folder of its own.
 class LevelFiles : public ::testing::Test {
   protected:
-    TestEditor e;
-    QString levels;
-    void SetUp() override {
-        levels = e.folder.filePath("levels");
-        QDir().mkpath(levels);
-        e->createEmpty(120, 90);
-        e->xRes = 120;
-        e->yRes = 90;
-        e->Level[0].setPicture(varied(120, 90, 1));
-        e->Level[1].BoxFilled(40, 40, 60, 60, kWater);
-        e->levelName = "Castle";
-        e->unsavedChanges = true;
-    }
-    void save(const QString& chosen) {
+    GameOnDisk onDisk;
+    QTemporaryDir& game = onDisk.folder;
+    const QString gfx = onDisk.gfx;
+    TestEditor e{onDisk.remembered()};
+    const QString levels = e.folder.filePath("levels/");
+    LevelFiles() { e.newLevel(120, 90); }
+    void take(int from, int to) { onDisk.take(from, to); }
+    template <typename Result>
+    void run(Result (Editor::*command)(), const QString& chosen, MsgAnswer answer = MsgAnswer::OK) {
         e.ui.choices = {ScriptedDialogs::Choice{chosen}};
-        EXPECT_TRUE(e->saveLevel_Click());
-    }
-    void load(const QString& chosen) {
-        e.ui.choices = {ScriptedDialogs::Choice{chosen}};
-        e->Command5_Click();
+        e.ui.answers = {answer};
+        ((*e).*command)();
     }
 };
 
 } // namespace
 
-TEST_F(LevelFiles, SaveWritesTheThreePicturesAndLoadBringsThemBack) {
-    save(levels + "/castle.bmp");
-    const DialogSettings& shown = e.ui.dialogsShown.back();
-    EXPECT_EQ(shown.title, "Save Level...");
-    EXPECT_EQ(shown.filter,
-              "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
-    EXPECT_EQ(shown.filterIndex, 1);
-    EXPECT_EQ(shown.initDir, levels);
-    EXPECT_EQ(shown.fileName, "Castle");
-    EXPECT_EQ(shown.defaultExt, ".bmp");
-    EXPECT_FALSE(e->unsavedChanges);
-    EXPECT_TRUE(e->controls.viewPortEnabled);
-    EXPECT_EQ(QDir(levels).entryList(QDir::Files),
-              (QStringList{"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
-    // The thumbnail was rebuilt before it was written: the name is on it.
-    const QImage level = e->Level[0].Image(), map = e->Level[1].Image(), thumb = e->thumbNail.Image();
-
-    e->createEmpty(300, 200);
-    e->levelName = "Other";
-    e->unsavedChanges = false;
-    load(levels + "/castle.map.bmp"); // any member loads the set
-    EXPECT_EQ(e.ui.dialogsShown.back().title, "Load Level...");
-    EXPECT_TRUE(e.ui.dialogsShown.back().fileName.isEmpty());
-    EXPECT_TRUE(sameImage(level, e->Level[0].Image()));
-    EXPECT_TRUE(sameImage(map, e->Level[1].Image()));
-    EXPECT_TRUE(sameImage(thumb, e->thumbNail.Image()));
-    EXPECT_EQ(e->levelName, "castle");
-    EXPECT_EQ(e->controls.title, "VORTAN Level Editor 1.0 - castle");
-    EXPECT_EQ(e->xRes, 120);
-    EXPECT_EQ(e->yRes, 90);
-    EXPECT_FLOAT_EQ(e->navScale, 120.0f / 101.0f);
-    EXPECT_EQ(e->controls.viewPortOuter, QSize(124, 94));
-    EXPECT_TRUE(e->navigatorStale);
-    EXPECT_FALSE(e->unsavedChanges);
-    EXPECT_TRUE(e->controls.viewPortEnabled);
-    EXPECT_TRUE(sameImage(level, e->viewPort.Image()));
-}
-
-TEST_F(LevelFiles, SavingOverAMemberOfASetSavesOverThatSet) {
-    save(levels + "/castle.bmp");
-    e->Level[0].PSet(50, 50, RGB(1, 2, 3));
-    save(levels + "/castle.level.bmp");
-    EXPECT_EQ(QDir(levels).entryList(QDir::Files).size(), 3);
-    load(levels + "/castle.level.bmp");
-    EXPECT_EQ(GetPixel(e->Level[0], 50, 50), RGB(1, 2, 3));
-}
-
-// Only a ".bmp" ending leaves the chosen name: a name with a dot of its own ("Level 2.5")
-// keeps all of it instead of saving over another level.
-TEST_F(LevelFiles, TheSetTakesTheWholeChosenNameAndLoadsBackUnderIt) {
-    const struct {
-        const char* chosen;
-        const char* base;
-    } rows[] = {{"castle", "castle"},           {"castle.bmp", "castle"}, {"CASTLE.BMP", "CASTLE"},
-                {"Level 2.5", "Level 2.5"},     {"St. Paul", "St. Paul"}, {"castle.level.bmp", "castle"},
-                {"Level 2.5.bmp", "Level 2.5"}, {"v1.map.bmp", "v1"}};
-    for (const auto& row : rows) {
-        QDir(levels).removeRecursively();
-        QDir().mkpath(levels);
-        save(levels + "/" + row.chosen);
-        const QString base = row.base;
-        EXPECT_EQ(QDir(levels).entryList(QDir::Files),
-                  (QStringList{base + ".level.bmp", base + ".map.bmp", base + ".thumb.bmp"}))
-            << row.chosen;
-    }
-    save(levels + "/Level 2.5");
-    e->createEmpty(50, 50);
-    e->unsavedChanges = false;
-    load(levels + "/Level 2.5.thumb.bmp");
-    EXPECT_EQ(e->levelName, "Level 2.5");
-    EXPECT_EQ(e->controls.title, "VORTAN Level Editor 1.0 - Level 2.5");
-    EXPECT_TRUE(sameImage(varied(120, 90, 1), e->Level[0].Image()));
-    EXPECT_EQ(GetPixel(e->Level[1], 50, 50), kWater);
-
-    // A plain picture in a folder whose name looks like a set member is a plain picture.
-    const QString folder = e.folder.filePath("old.map.pics");
-    QDir().mkpath(folder);
-    PictureSurface cave(70, 40, RGB(3, 2, 1));
-    ASSERT_TRUE(SavePicture(cave, folder + "/cave.bmp"));
-    load(folder + "/cave.bmp");
-    EXPECT_EQ(e->levelName, "cave");
-    EXPECT_TRUE(sameImage(cave.Image(), e->Level[0].Image()));
-}
-
-// The disk fills up at the thumbnail: the older set stays whole, with no new file beside it.
-TEST_F(LevelFiles, AFailedSaveLeavesTheOlderSetWhole) {
-    e->Level[0].setPicture(varied(40, 30, 2));
-    e->Level[1].setPicture(filledImage(40, 30, kWall));
-    save(levels + "/castle.bmp");
-    auto files = [&] {
-        QStringList contents;
-        for (const QString& name : QDir(levels).entryList(QDir::Files | QDir::Hidden))
-            contents << name + ":" + readFile(levels + "/" + name).toHex();
-        return contents;
-    };
-    const QStringList before = files();
-
-    e->Level[0].setPicture(varied(200, 100, 3)); // 60054 bytes a layer; the thumbnail 102006
-    e->Level[1].setPicture(filledImage(200, 100, kBlack));
-    e->unsavedChanges = true;
-    {
-        FileSizeLimit limit(80000);
-        e.ui.choices = {ScriptedDialogs::Choice{levels + "/castle.bmp"}};
-        EXPECT_FALSE(e->saveLevel_Click());
-    }
-    EXPECT_EQ(files(), before);
-    EXPECT_TRUE(e->unsavedChanges);
-}
-
-TEST_F(LevelFiles, SaveFailuresKeepTheOldFilesAndTheFlag) {
-    save(levels + "/castle.bmp");
-    const QByteArray before = readFile(levels + "/castle.level.bmp");
-    e->unsavedChanges = true;
-
-    e.ui.choices = {std::nullopt}; // cancel
-    EXPECT_FALSE(e->saveLevel_Click());
-    EXPECT_TRUE(e->unsavedChanges);
-    EXPECT_TRUE(e->controls.viewPortEnabled);
-
-    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("no such folder/castle.bmp")}};
-    EXPECT_FALSE(e->saveLevel_Click());
-    EXPECT_TRUE(e->unsavedChanges);
-    EXPECT_FALSE(e->controls.busy);
-    EXPECT_EQ(readFile(levels + "/castle.level.bmp"), before);
-}
-
-TEST_F(LevelFiles, AnsweringYesSavesBeforeTheLevelIsReplaced) {
-    e.ui.answers = {MsgAnswer::Yes};
-    e.ui.choices = {ScriptedDialogs::Choice{levels + "/kept.bmp"},
-                    ScriptedDialogs::Choice{levels + "/kept.level.bmp"}};
-    e->Command5_Click();
-    EXPECT_TRUE(QFileInfo::exists(levels + "/kept.map.bmp"));
-    EXPECT_EQ(e->levelName, "kept");
-
-    // Yes, then the save is cancelled: the load stops and the level stays.
-    e->Level[0].PSet(60, 60, RGB(4, 4, 4));
-    e->unsavedChanges = true;
-    e.ui.answers = {MsgAnswer::Yes};
+TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
+    take(0, 11);
+    for (const char* name : {"level12.quox", "levelm13.quox", "level14t.quox"}) // one file takes a number
+        writeFile(gfx + name, "x");
+    e->level().materialMap().fillRect(0, 0, 119, 89, kBlack);
     e.ui.choices = {std::nullopt};
-    e->Command5_Click();
-    EXPECT_EQ(GetPixel(e->Level[0], 60, 60), RGB(4, 4, 4));
-    EXPECT_TRUE(e->unsavedChanges);
-    EXPECT_TRUE(e.ui.choices.empty()); // no open dialog was shown
-    EXPECT_TRUE(e->controls.viewPortEnabled);
+    e->exportToGame(); // cancelled: the map is framed all the same
+    EXPECT_TRUE(pixelsAre(e->level().materialMap(), [](int x, int y) {
+        return x < 17 || y < 17 || x >= 104 || y >= 74 ? kWall : kBlack;
+    }));
+    const DialogSettings d = e.ui.dialogsShown.back();
+    EXPECT_EQ(d.path + d.filter + d.initialFolder, "level15t.quoxVORTAN Levels (*t.quox)|*t.quox" + gfx);
+
+    const QString mine = "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\r"
+                         "If you really want to replace it, delete it manually first.";
+    const QString wrong = "Try to export the level again using a correct filename.";
+    const QString gap = " The levels has to be numbered sequentially, or they will not show up in the "
+                        "game. \n\rTry to export the level again using a correct filename. ";
+    // "l5" reads as 0 and "+9" as 9; a taken number above 8 is written over.
+    const std::pair<QString, QString> rows[] = {
+        {"level03t.quox", mine},  {"level08t.quox", mine},  {"fractalt.quox", mine},
+        {"level5t.quox", mine},   {"Level12t.quox", wrong}, {"level12T.quox", wrong},
+        {"level+9t.quox", wrong}, {"level16t.quox", gap},   {"level18t.quox", gap},
+        {"level09t.quox", {}},    {"level15t.quox", {}},    {"level100t.quox", mine}};
+    for (const auto& [name, text] : rows) {
+        if (name == "level100t.quox") take(16, 99); // all taken: 100 is proposed, and refused
+        e.ui.messages.clear();
+        const int beeps = e.ui.beeps;
+        run(&Editor::exportToGame, gfx + name);
+        EXPECT_EQ(e.ui.beeps, beeps + text.isEmpty()) << name.toStdString();
+        ASSERT_EQ(e.ui.messages.size(), text.isEmpty() ? 0u : 1u) << name.toStdString();
+        if (text.isEmpty()) continue;
+        EXPECT_EQ(e.ui.messages[0].title, text == mine ? " Warning, trying to overwrite '" + name + "' "
+                                                       : " Warning illegal filename ");
+        EXPECT_EQ(e.ui.messages[0].text, text);
+    }
+    EXPECT_EQ(e.ui.dialogsShown.back().path, "level100t.quox");
+    EXPECT_EQ(e->controls().red, "100%");
 }
 
-TEST_F(LevelFiles, GifCompanionsWinAndADottedFolderStillLoads) {
-    const QString dotted = e.folder.filePath(".my.levels");
-    QDir().mkpath(dotted);
-    save(dotted + "/cave.bmp");
-    writeFile(dotted + "/cave.level.gif", gif::gifOf(filledImage(120, 90, RGB(0, 200, 0))));
-    e->createEmpty(50, 50);
-    e->unsavedChanges = false;
-    load(dotted + "/cave.thumb.bmp");
-    EXPECT_EQ(e->levelName, "cave");
-    EXPECT_EQ(e->xRes, 120);
-    EXPECT_TRUE(sameImage(filledImage(120, 90, RGB(0, 200, 0)), e->Level[0].Image()));
-    EXPECT_EQ(GetPixel(e->Level[1], 50, 50), kWater);
+TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
+    // The game has moved: the user is asked to find it, and first picks another program.
+    QFile::rename(game.filePath("Vortan.exe"), game.filePath("Other.exe"));
+    run(&Editor::exportToGame, game.filePath("Other.exe"));
+    EXPECT_EQ(e.ui.messages.at(0).title, " VORTAN not found... ");
+    EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), "");
+    QFile::rename(game.filePath("Other.exe"), game.filePath("Vortan.exe"));
+    e.ui.choices = {ScriptedDialogs::Choice{game.filePath("Vortan.exe")}, std::nullopt};
+    e->exportToGame();
+    EXPECT_EQ(e.ui.dialogsShown.at(1).title, "Find 'Vortan.exe' so I know where to save your level...");
+    EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), (game.path() + "/").toUtf8());
+
+    take(0, 9);
+    const QStringList before = folderContents(gfx);
+    e->level().colourLayer().resize(6000, 10); // a level image far larger than its thumbnail
+    for (int i = 0; i < 6000 * 10; ++i)
+        e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
+    {
+        FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
+        run(&Editor::exportToGame, gfx + "level09t.quox");
+    }
+    EXPECT_EQ(folderContents(gfx), before);
+    EXPECT_EQ(e.ui.beeps, 0);
+    EXPECT_EQ(e->controls().red, "67%"); // the level image's rows after a full palette count as done
+    EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text,
+              " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. ");
+    e->level().colourLayer().setBackgroundPicture(filledImage(65536, 1, kBlack));
+    run(&Editor::exportToGame, {});
+    EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
 
-TEST_F(LevelFiles, ASetWithoutAMapKeepsThePreviousMapResized) {
-    PictureSurface level(200, 100);
-    level.setPicture(varied(200, 100, 3));
-    ASSERT_TRUE(SavePicture(level, levels + "/nomap.level.bmp"));
-    e->unsavedChanges = false;
-    load(levels + "/nomap.level.bmp");
-    EXPECT_EQ(e->Level[1].ScaleWidth(), 200);
-    EXPECT_EQ(e->Level[1].ScaleHeight(), 100);
-    EXPECT_EQ(GetPixel(e->Level[1], 50, 50), kWater); // the old map, cut or extended
-    EXPECT_EQ(GetPixel(e->Level[1], 150, 50), kBlack);
+TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
+    e->level().materialMap().fillRect(40, 40, 60, 60, kWater);
+    e->level().setName("castle");
+    e->level().setUnsavedChanges(true);
+    run(&Editor::saveLevel, levels + "castle.bmp");
+    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    const DialogSettings d = e.ui.dialogsShown.back();
+    EXPECT_EQ(d.title + d.path + d.defaultSuffix, "Save Level...castle.bmp");
+    EXPECT_EQ(d.filterIndex, 1);
+    EXPECT_EQ(d.initialFolder + "/", levels);
+    EXPECT_EQ(d.filter,
+              "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
+    EXPECT_EQ(QDir(levels).entryList(QDir::Files),
+              QStringList({"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
+    const QImage colour = e->level().colourLayer().image(), map = e->level().materialMap().image();
+    e.newLevel(300, 200);
+    run(&Editor::loadLevel, levels + "castle.map.bmp");
+    EXPECT_TRUE(sameImage(colour, e->level().colourLayer().image()));
+    EXPECT_TRUE(sameImage(map, e->level().materialMap().image()));
+    EXPECT_EQ(e->level().name(), "castle");
+    EXPECT_EQ(e->view().navigatorScale(), 120.0f / 101.0f);
+
+    // A cancelled save keeps the unsaved work, and so does a set with a broken member, which is not
+    // taken; a file that is gone loads nothing, yet leaves nothing to save.
+    e->level().setUnsavedChanges(true);
+    e.ui.choices = {std::nullopt};
+    EXPECT_FALSE(e->saveLevel());
+    writeFile(levels + "broken.thumb.bmp", "BM");
+    run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
+    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
+    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_EQ(e->level().name(), "castle");
 }
 
-TEST_F(LevelFiles, ABrokenMemberLeavesTheLevelAsItWas) {
-    save(levels + "/castle.bmp");
-    const QByteArray map = readFile(levels + "/castle.map.bmp");
-    writeFile(levels + "/castle.map.bmp", map.left(map.size() - 100)); // cut short
-    e->createEmpty(40, 30);
-    e->levelName = "Before";
-    e->unsavedChanges = false;
-    const QImage level = e->Level[0].Image();
-    load(levels + "/castle.level.bmp");
-    EXPECT_TRUE(sameImage(level, e->Level[0].Image()));
-    EXPECT_EQ(e->Level[1].ScaleWidth(), 40);
-    EXPECT_EQ(e->levelName, "Before");
-    EXPECT_TRUE(e->controls.viewPortEnabled);
-}
-
-TEST_F(LevelFiles, PlainPicturesGoIntoTheShownLayerOrTheThumbnail) {
-    PictureSurface picture(160, 70);
-    picture.setPicture(varied(160, 70, 9));
-    const QString path = e.folder.filePath("photo.bmp");
-    ASSERT_TRUE(SavePicture(picture, path));
-    e->unsavedChanges = false;
-
-    load(path);
-    EXPECT_TRUE(sameImage(picture.Image(), e->Level[0].Image()));
-    EXPECT_EQ(e->levelName, "photo");
-    EXPECT_EQ(e->Level[1].ScaleWidth(), 160);
-    EXPECT_EQ(GetPixel(e->Level[1], 50, 50), kWater);
-
-    e->vPort_Click(1);
-    load(path);
-    EXPECT_TRUE(sameImage(picture.Image(), e->Level[1].Image()));
-
-    e->vPort_Click(2);
-    e->levelName = "Kept";
-    load(path);
-    EXPECT_EQ(e->levelName, "Kept");
-    EXPECT_EQ(e->thumbNail.ScaleWidth(), 192);
-    EXPECT_EQ(GetPixel(e->thumbNail, 5, 5), fromPixel(varied(160, 70, 9).pixel(5, 5)));
-    EXPECT_EQ(e->xRes, 160);
-}
-
-TEST_F(LevelFiles, NothingLoadedStillClearsTheFlagButAFailureDoesNot) {
-    e.ui.answers = {MsgAnswer::No};
-    load(levels + "/missing.level.bmp");
-    EXPECT_FALSE(e->unsavedChanges);
-    EXPECT_EQ(e->levelName, "Castle");
-
-    e->unsavedChanges = true;
-    writeFile(levels + "/bad.bmp", "BM garbage");
-    e.ui.answers = {MsgAnswer::No};
-    load(levels + "/bad.bmp");
-    EXPECT_TRUE(e->unsavedChanges);
-    EXPECT_EQ(e->xRes, 120);
-    EXPECT_TRUE(e->controls.viewPortEnabled);
-}
-
-TEST_F(LevelFiles, BackspaceAfterALoadDoesNotBringBackTheOldLevel) {
-    e->viewPort_MouseDown(kLeftButton, 0, 10, 10); // an undo copy of this level
-    save(levels + "/castle.bmp");
-    load(levels + "/castle.level.bmp");
-    const QImage loaded = e->Level[0].Image();
-    e->viewPort_KeyDown(8, 0);
-    EXPECT_TRUE(sameImage(loaded, e->Level[0].Image()));
+TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
+    const std::pair<QString, QString> bases[] = {{"castle", "castle"},     {"castle.bmp", "castle"},
+                                                 {"CASTLE.BMP", "CASTLE"}, {"Level 2.5", "Level 2.5"},
+                                                 {"St. Paul", "St. Paul"}, {"castle.level.bmp", "castle"},
+                                                 {"v1.map.bmp", "v1"},     {"v1.thumb.bmp", "v1"}};
+    for (const auto& [chosen, base] : bases)
+        EXPECT_EQ(saveBaseFor("levels/" + chosen), "levels/" + base);
+    EXPECT_EQ(setNameEnd("Level 2.5.thumb.bmp"), 9);
+    EXPECT_EQ(setNameEnd("a.level.b.map.c.level.gif"), 15);
+    EXPECT_EQ(setNameEnd("cave.bmp"), -1);
+    EXPECT_EQ(plainPictureName("cave.old.bmp"), "cave");
 }

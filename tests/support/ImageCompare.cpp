@@ -2,9 +2,15 @@
 
 namespace vortan::test {
 
-static QString hex(Colour c) {
-    return QString("RGB(%1, %2, %3)").arg(redOf(c)).arg(greenOf(c)).arg(blueOf(c));
+namespace {
+std::string named(Colour c) {
+    return QString("rgb(%1, %2, %3)").arg(redOf(c)).arg(greenOf(c)).arg(blueOf(c)).toStdString();
 }
+::testing::AssertionResult differs(int x, int y, Colour got, Colour want) {
+    return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y << "): " << named(got)
+                                         << ", expected " << named(want);
+}
+} // namespace
 
 ::testing::AssertionResult sameImage(const QImage& expected, const QImage& actual) {
     if (expected.size() != actual.size())
@@ -12,34 +18,32 @@ static QString hex(Colour c) {
                                              << ", expected " << expected.width() << "x" << expected.height();
     const QImage e = expected.convertToFormat(QImage::Format_RGB32);
     const QImage a = actual.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < e.height(); ++y) {
-        auto* er = reinterpret_cast<const uint32_t*>(e.constScanLine(y));
-        auto* ar = reinterpret_cast<const uint32_t*>(a.constScanLine(y));
+    for (int y = 0; y < e.height(); ++y)
         for (int x = 0; x < e.width(); ++x)
-            if ((er[x] & 0xFFFFFF) != (ar[x] & 0xFFFFFF))
-                return ::testing::AssertionFailure() << "first difference at (" << x << ", " << y
-                                                     << "): " << hex(fromPixel(ar[x])).toStdString()
-                                                     << ", expected " << hex(fromPixel(er[x])).toStdString();
-    }
+            if ((e.pixel(x, y) & 0xFFFFFF) != (a.pixel(x, y) & 0xFFFFFF))
+                return differs(x, y, fromPixel(a.pixel(x, y)), fromPixel(e.pixel(x, y)));
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult pixelsAre(const PictureSurface& s,
-                                     const std::function<Colour(int, int)>& expected) {
-    for (int y = 0; y < s.ScaleHeight(); ++y)
-        for (int x = 0; x < s.ScaleWidth(); ++x) {
-            const Colour got = GetPixel(s, x, y), want = expected(x, y);
-            if (got != want)
-                return ::testing::AssertionFailure()
-                       << "first difference at (" << x << ", " << y << "): " << hex(got).toStdString()
-                       << ", expected " << hex(want).toStdString();
-        }
+::testing::AssertionResult pixelsAre(const Picture& p, const std::function<Colour(int, int)>& expected) {
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x)
+            if (p.pixelAt(x, y) != expected(x, y)) return differs(x, y, p.pixelAt(x, y), expected(x, y));
     return ::testing::AssertionSuccess();
 }
 
 QImage filledImage(int w, int h, Colour c) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(toPixel(c));
+    return img;
+}
+
+QImage imageOf(int w, int h, std::initializer_list<Colour> colours) {
+    QImage img(w, h, QImage::Format_RGB32);
+    auto c = colours.begin();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, toPixel(*c++));
     return img;
 }
 

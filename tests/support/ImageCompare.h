@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/PictureSurface.h"
-#include <QRect>
+#include "core/Picture.h"
+
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -9,13 +9,12 @@ namespace vortan::test {
 
 // Same size and the same colour at every pixel; on failure names the first differing pixel.
 ::testing::AssertionResult sameImage(const QImage& expected, const QImage& actual);
-
-// Every pixel of the surface has the colour that `expected` gives for it; on failure
-// names the first pixel that does not, scanning row by row.
-::testing::AssertionResult pixelsAre(const PictureSurface& s,
-                                     const std::function<Colour(int x, int y)>& expected);
-
-// A surface filled with one colour.
+// Every pixel has the colour `expected` gives for it; on failure names the first that
+// does not, row by row.
+::testing::AssertionResult pixelsAre(const Picture& p, const std::function<Colour(int x, int y)>& expected);
+// A picture of one colour.
 QImage filledImage(int w, int h, Colour c);
+// A picture given row by row from the top.
+QImage imageOf(int w, int h, std::initializer_list<Colour> colours);
 
 } // namespace vortan::test

@@ -5,66 +5,44 @@
 
 namespace vortan::test {
 
+namespace {
+// The next scripted step, or a failed test (and nothing) when the script has run out.
+template <typename Step> std::optional<Step> next(std::deque<Step>& script, const QString& what) {
+    if (script.empty()) {
+        ADD_FAILURE() << "unscripted " << what.toStdString();
+        return std::nullopt;
+    }
+    Step step = script.front();
+    script.pop_front();
+    return step;
+}
+} // namespace
+
 MsgAnswer ScriptedDialogs::message(const QString& title, const QString& text, MsgButtons buttons,
                                    MsgIcon icon) {
     messages.push_back({title, text, buttons, icon});
-    if (answers.empty()) {
-        ADD_FAILURE() << "unscripted message: " << title.toStdString() << " / " << text.toStdString();
-        return MsgAnswer::Cancel;
-    }
-    const MsgAnswer a = answers.front();
-    answers.pop_front();
-    return a;
+    return next(answers, "message: " + title + " / " + text).value_or(MsgAnswer::Cancel);
 }
 
 bool ScriptedDialogs::choose(DialogSettings& settings, bool colour) {
     dialogsShown.push_back(settings);
-    if (choices.empty()) {
-        ADD_FAILURE() << "unscripted dialog: " << settings.title.toStdString();
-        return false;
-    }
-    const std::optional<Choice> c = choices.front();
-    choices.pop_front();
+    const std::optional<Choice> c = next(choices, "dialog: " + settings.title).value_or(std::nullopt);
     if (!c) return false;
-    if (colour) {
+    if (colour)
         settings.colour = c->colour;
-    } else {
-        settings.fileName = c->path;
-        settings.fileTitle = QFileInfo(c->path).fileName();
+    else {
+        settings.path = c->path;
+        settings.chosenName = QFileInfo(c->path).fileName();
     }
     return true;
 }
 
 void ScriptedDialogs::showNewLevel(NewLevelForm& form) {
-    if (newLevelScripts.empty()) {
-        ADD_FAILURE() << "unscripted New Level dialog";
-        form.cancelClick();
-        return;
-    }
-    auto script = newLevelScripts.front();
-    newLevelScripts.pop_front();
-    script(form);
+    next(newLevelScripts, "New Level dialog").value_or([](NewLevelForm& f) { f.cancel(); })(form);
 }
 
 void ScriptedDialogs::showOptions(OptionsForm& form) {
-    form.activate();
-    if (optionsScripts.empty()) {
-        ADD_FAILURE() << "unscripted Options dialog";
-        return;
-    }
-    auto script = optionsScripts.front();
-    optionsScripts.pop_front();
-    script(form);
-}
-
-bool ScriptedDialogs::openFile(DialogSettings& settings) {
-    return choose(settings, false);
-}
-bool ScriptedDialogs::saveFile(DialogSettings& settings) {
-    return choose(settings, false);
-}
-bool ScriptedDialogs::chooseColour(DialogSettings& settings) {
-    return choose(settings, true);
+    next(optionsScripts, "Options dialog").value_or([](OptionsForm& f) { f.cancel(); })(form);
 }
 
 } // namespace vortan::test

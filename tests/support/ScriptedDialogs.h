@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/UserDialogs.h"
 #include "dialogs/Forms.h"
+#include "dialogs/UserDialogs.h"
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -9,8 +10,8 @@
 
 namespace vortan::test {
 
-// Answers the editor's questions from a script and records what was asked.
-// An unscripted question fails the test instead of waiting for anybody.
+// Answers the editor's questions from a script and records what was asked. An
+// unscripted question fails the test instead of waiting for anybody.
 class ScriptedDialogs : public UserDialogs {
   public:
     struct Message {
@@ -18,7 +19,7 @@ class ScriptedDialogs : public UserDialogs {
         MsgButtons buttons;
         MsgIcon icon;
     };
-    // One scripted file or colour choice; nullopt cancels.
+    // One file or colour choice; nullopt cancels.
     struct Choice {
         QString path;
         Colour colour = kBlack;
@@ -26,24 +27,23 @@ class ScriptedDialogs : public UserDialogs {
 
     std::deque<MsgAnswer> answers;
     std::deque<std::optional<Choice>> choices;
-
-    std::vector<Message> messages;            // every message shown
-    std::vector<DialogSettings> dialogsShown; // settings at each file or colour dialog
-
-    MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon) override;
-    bool openFile(DialogSettings& settings) override;
-    bool saveFile(DialogSettings& settings) override;
-    bool chooseColour(DialogSettings& settings) override;
-    void beep() override { ++beeps; }
-    int beeps = 0;
-    // What the user does in each showing of a dialog, in turn; the script ends with
-    // the form's okClick (true when it closed the dialog) or cancelClick.
+    // What the user does in each showing of a modal dialog, in turn.
     std::deque<std::function<void(NewLevelForm&)>> newLevelScripts;
     std::deque<std::function<void(OptionsForm&)>> optionsScripts;
+
+    std::vector<Message> messages;            // every message shown
+    std::vector<DialogSettings> dialogsShown; // the settings at each file or colour dialog
+    std::vector<QString> openedDocuments;
+    int beeps = 0;
+
+    MsgAnswer message(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon) override;
+    bool openFile(DialogSettings& settings) override { return choose(settings, false); }
+    bool saveFile(DialogSettings& settings) override { return choose(settings, false); }
+    bool chooseColour(DialogSettings& settings) override { return choose(settings, true); }
+    void beep() override { ++beeps; }
     void showNewLevel(NewLevelForm& form) override;
     void showOptions(OptionsForm& form) override;
     void openDocument(const QString& path) override { openedDocuments.push_back(path); }
-    std::vector<QString> openedDocuments;
 
   private:
     bool choose(DialogSettings& settings, bool colour);

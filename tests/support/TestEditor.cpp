@@ -1,12 +1,32 @@
 #include "support/TestEditor.h"
+#include "core/Numbers.h"
 
 namespace vortan::test {
 
 TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
     if (writeFiles) writeFiles(folder.path());
-    editor = std::make_unique<Editor>(ui, folder.path());
-    editor->Form_Load();
-    editor->Form_Resize(kStartClient); // as the window's first showing does
+    auto source = std::make_unique<ScriptedRandom>();
+    random = source.get();
+    editor = std::make_unique<Editor>(ui, folder.path(), std::move(source));
+    editor->start();
+    editor->layOut({760, 573}); // as the window's first showing does
+}
+
+void TestEditor::newLevel(int width, int height) {
+    ui.newLevelScripts.push_back([=, this](NewLevelForm& f) {
+        // The form warns of a size the game will not load each time the size changes to one.
+        auto answerWarning = [&](double next) {
+            if (next != leadingValue(f.sizeText()) && next >= 2097152) ui.answers.push_back(MsgAnswer::OK);
+        };
+        answerWarning(width * leadingValue(f.heightText()));
+        f.setWidthText(QString::number(width));
+        answerWarning(double(width) * height);
+        f.setHeightText(QString::number(height));
+        f.accept();
+    });
+    editor->newLevel();
+    editor->level().setUnsavedChanges(false);
+    editor->refreshNavigatorIfStale();
 }
 
 } // namespace vortan::test

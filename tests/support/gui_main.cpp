@@ -1,5 +1,5 @@
-// Test runner for the editor's logic: a headless QGuiApplication (fonts for text
-// on surfaces), never a window.
+// Runs a suite of the editor's logic: a headless QGuiApplication (fonts for text in
+// pictures), never a window.
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 

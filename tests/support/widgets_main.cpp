@@ -1,4 +1,4 @@
-// Test runner for the widgets: an offscreen QApplication.
+// Runs the window's suite: an offscreen QApplication.
 #include <QApplication>
 #include <gtest/gtest.h>
 

@@ -1,0 +1,517 @@
+#include "app/Editor.h"
+#include "core/Numbers.h"
+#include "dialogs/RandomName.h"
+#include "files/Export.h"
+#include "files/LevelFiles.h"
+#include "generate/RandomCave.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace vortan {
+
+namespace {
+// The window's client area when the editor starts, before the window system says more.
+constexpr QSize kStartWindow{760, 573};
+} // namespace
+
+Editor::Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random)
+    : ui_(ui), ownFolder_(std::move(ownFolder)), random_(std::move(random)), gameFolder_(ownFolder_),
+      newLevelForm_(ui, *random_), optionsForm_(*random_), windowOuter_(kStartWindow) {}
+
+bool Editor::start() {
+    if (started_) return false;
+    started_ = true;
+    gameFolder_.readRemembered();
+    view_.fitNavigator(level_, view_.shownLayer());
+    showTitle();
+    return true;
+}
+
+void Editor::yield() {
+    if (yieldHook_) yieldHook_();
+}
+
+LongWork Editor::work(bool withProgress) {
+    LongWork w{[this] { yield(); }, nullptr};
+    if (withProgress)
+        w.advance = [this](float step) {
+            // The display shows whole percent of all passes, never past 100.
+            progressSum_ = progressSum_ + step;
+            const int32_t p = std::min(roundHalfEven(progressSum_ / 100.0f / progressPasses_), 100);
+            controls_.red = QString::number(p) + "%";
+            emit controlsChanged();
+        };
+    return w;
+}
+
+void Editor::startProgress(float passes) {
+    progressSum_ = 0;
+    progressPasses_ = passes;
+}
+
+// --- the window ------------------------------------------------------------------------
+
+void Editor::layOut(QSize windowOuter) {
+    windowOuter_ = windowOuter;
+    controls_.viewportOuter = view_.layOut(windowOuter, level_);
+    emit controlsChanged();
+}
+
+void Editor::repaintViewport() {
+    yield();
+    redrawViewport();
+    yield();
+}
+
+void Editor::redrawViewport() {
+    view_.redraw(level_);
+    emit pictureChanged(ShownPicture::Viewport);
+}
+
+bool Editor::mayClose() {
+    if (busy()) {
+        closePending_ = true;
+        return false;
+    }
+    return mayDiscardLevel();
+}
+
+void Editor::refreshNavigatorIfStale() {
+    const bool stale = view_.navigatorStale();
+    view_.refreshNavigatorIfStale(level_, work(false));
+    if (stale) emit pictureChanged(ShownPicture::Navigator);
+}
+
+void Editor::focusViewportIfAllowed() {
+    if (view_.shown() != View::Shown::Thumbnail && controls_.viewportEnabled)
+        emit focusRequested(FocusTarget::Viewport);
+}
+
+void Editor::showTitle() {
+    controls_.title = "VORTAN Level Editor 1.0 - " + level_.name();
+    emit controlsChanged();
+}
+
+void Editor::levelChanged() {
+    level_.setUnsavedChanges(true);
+    view_.markNavigatorStale();
+}
+
+void Editor::brushChanged() {
+    emit pictureChanged(ShownPicture::ColourBrush);
+    emit pictureChanged(ShownPicture::MaterialBrush);
+    emit controlsChanged(); // the material list may show another entry
+}
+
+void Editor::buildThumbnail() {
+    view_.buildThumbnail(level_, work(false));
+    emit pictureChanged(ShownPicture::Thumbnail);
+}
+
+// --- commands --------------------------------------------------------------------------
+
+Editor::CommandScope::CommandScope(Editor& e) : e_(e) {
+    if (e_.commandDepth_++ > 0) return;
+    e_.controls_.viewportEnabled = false;
+    e_.controls_.busy = true;
+    emit e_.controlsChanged();
+}
+
+Editor::CommandScope::~CommandScope() {
+    // A command run inside another (a save asked for by New) leaves the outer one's
+    // viewport disabled: no painting may slip in while the outer command yields.
+    if (--e_.commandDepth_ > 0) return;
+    e_.controls_.viewportEnabled = true;
+    e_.controls_.busy = false;
+    emit e_.controlsChanged();
+    e_.focusViewportIfAllowed();
+    if (e_.closePending_) {
+        e_.closePending_ = false;
+        emit e_.closeRequested();
+    }
+}
+
+bool Editor::mayDiscardLevel() {
+    if (!level_.hasUnsavedChanges()) return true;
+    switch (ui_.message("Unsaved work... ", "You have not saved your level. \n\rDo you want to save it? ",
+                        MsgButtons::YesNoCancel, MsgIcon::None)) {
+    case MsgAnswer::Yes:
+        // Going on after a save that did not happen would throw the level away.
+        return saveLevelInside();
+    case MsgAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Editor::makeEmptyLevel(int width, int height) {
+    view_.resetScroll();
+    level_.makeEmpty(width, height, brush_.colour());
+    view_.fitNavigator(level_, view_.shownLayer());
+    emit controlsChanged();
+    yield();
+    layOut(windowOuter_);
+    yield();
+    redrawViewport();
+    yield();
+    view_.markNavigatorStale();
+}
+
+void Editor::newLevel() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    if (!mayDiscardLevel()) return;
+    newLevelForm_.begin();
+    ui_.showNewLevel(newLevelForm_);
+    if (!newLevelForm_.accepted()) return;
+    level_.setName(newLevelForm_.chosenName());
+    showTitle();
+    makeEmptyLevel(newLevelForm_.chosenSize().width(), newLevelForm_.chosenSize().height());
+    if (view_.shown() == View::Shown::Thumbnail) buildThumbnail(); // the Thumbnail view shows the new level
+    levelChanged();
+}
+
+void Editor::randomLevel() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    if (!mayDiscardLevel()) return;
+    if (view_.shown() != View::Shown::Level) switchView(View::Shown::Level);
+    const QSize size = randomCaveSize(*random_);
+    level_.setName(randomName(*random_));
+    showTitle();
+    makeEmptyLevel(size.width(), size.height());
+    drawRandomCave(level_, *random_, brush_.colour());
+    redrawViewport();
+    yield();
+    levelChanged();
+}
+
+bool Editor::saveLevel() {
+    if (busy()) return false;
+    return saveLevelInside();
+}
+
+bool Editor::saveLevelInside() {
+    CommandScope scope(*this);
+    DialogSettings& d = dialog_.settings;
+    d.title = "Save Level...";
+    d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
+    d.filterIndex = 1;
+    d.initialFolder = QDir(ownFolder_).filePath("levels");
+    d.path = level_.name();
+    d.defaultSuffix = ".bmp";
+    d.cancelIsFailure = true;
+    if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return false;
+    const bool saved = saveLevelSet(saveBaseFor(d.path), level_, [this]() -> const Picture& {
+        if (level_.hasUnsavedChanges()) buildThumbnail();
+        return view_.thumbnail();
+    });
+    if (saved) level_.setUnsavedChanges(false);
+    return saved;
+}
+
+void Editor::adoptSizeOf(int layer) {
+    view_.fitNavigator(level_, layer);
+    level_.matchSizeTo(layer);
+    emit controlsChanged();
+}
+
+void Editor::loadLevel() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    if (!mayDiscardLevel()) return;
+    DialogSettings& d = dialog_.settings;
+    d.title = "Load Level...";
+    d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
+    d.initialFolder = QDir(ownFolder_).filePath("levels");
+    d.filterIndex = 1;
+    d.path.clear();
+    d.cancelIsFailure = true;
+    if (!dialog_.showOpen(ui_)) return;
+    const QString path = d.path, fileName = d.chosenName;
+
+    if (!fileName.isEmpty() && QFileInfo::exists(path)) {
+        if (const qsizetype nameEnd = setNameEnd(fileName); nameEnd >= 0) {
+            const QString name = fileName.left(nameEnd);
+            const std::optional<LevelSetPictures> set =
+                readLevelSet(path.left(path.size() - fileName.size()) + name);
+            if (!set) return;
+            level_.setName(name);
+            showTitle();
+            if (set->thumbnail) {
+                view_.thumbnail().setBackgroundPicture(*set->thumbnail);
+                emit pictureChanged(ShownPicture::Thumbnail);
+            }
+            if (set->colour) level_.colourLayer().setBackgroundPicture(*set->colour);
+            if (set->map) level_.materialMap().setBackgroundPicture(*set->map);
+            view_.markNavigatorStale();
+            adoptSizeOf(LevelDocument::kColourLayer);
+        } else {
+            const std::optional<QImage> picture = loadPicture(path);
+            if (!picture) return;
+            if (view_.shown() == View::Shown::Thumbnail) {
+                view_.thumbnail().setBackgroundPicture(*picture);
+                emit pictureChanged(ShownPicture::Thumbnail);
+            } else {
+                const int layer = view_.shownLayer();
+                level_.layer(layer).setBackgroundPicture(*picture);
+                level_.setName(plainPictureName(fileName));
+                showTitle();
+                view_.markNavigatorStale();
+                adoptSizeOf(layer);
+            }
+        }
+        layOut(windowOuter_);
+        yield();
+    }
+    redrawViewport();
+    yield();
+    level_.setUnsavedChanges(false);
+}
+
+void Editor::exportToGame() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    if (!gameFolder_.locate(ui_, dialog_) || gameFolder_.path().isEmpty()) return;
+    if (level_.width() > kMaxGameSide || level_.height() > kMaxGameSide) {
+        ui_.message(
+            " Level too large ",
+            QString("VORTAN's level files hold at most %1 pixels in width and in height; this level is "
+                    "%2 x %3 pixels.")
+                .arg(kMaxGameSide)
+                .arg(level_.width())
+                .arg(level_.height()),
+            MsgButtons::OK, MsgIcon::Exclamation);
+        return;
+    }
+
+    // The map is closed with the wall frame at every export.
+    LevelDocument::drawFrame(level_.materialMap(), kWall);
+    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
+
+    const int firstFree = gameFolder_.firstFreeNumber();
+    DialogSettings& d = dialog_.settings;
+    d.askBeforeReplacing = true;
+    d.initialFolder = gameFolder_.levelFolder();
+    d.path = "level" + twoDigits(firstFree) + "t.quox";
+    d.filter = "VORTAN Levels (*t.quox)|*t.quox";
+    d.cancelIsFailure = true;
+    if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return;
+    const int number = exportNumber(d.chosenName, firstFree, ui_);
+    if (number < 0) return;
+
+    startProgress(3);
+    if (level_.hasUnsavedChanges()) buildThumbnail();
+    if (writeGameLevel(gameFolder_, number, level_, view_.thumbnail(), work(true), ui_)) ui_.beep();
+}
+
+void Editor::levelToMap() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    startProgress(1);
+    convertLevelToMap(level_, work(true));
+    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
+    view_.markNavigatorStale();
+}
+
+void Editor::renameLevel() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    optionsForm_.begin(level_.name());
+    ui_.showOptions(optionsForm_);
+    if (optionsForm_.accepted()) {
+        level_.setName(optionsForm_.chosenName());
+        showTitle();
+    }
+    if (view_.shown() == View::Shown::Thumbnail) buildThumbnail(); // shows the (maybe new) name at once
+}
+
+void Editor::showHelp() {
+    ui_.openDocument(QDir(ownFolder_).filePath("Help.htm"));
+    // The keys go on working in the level, not on the Help button.
+    focusViewportIfAllowed();
+}
+
+void Editor::showView(View::Shown shown) {
+    // A view switch takes an undo copy: never of a level a command is still changing.
+    if (!busy()) switchView(shown);
+}
+
+void Editor::switchView(View::Shown shown) {
+    if (shown == View::Shown::Thumbnail) {
+        if (level_.hasUnsavedChanges() || view_.navigatorStale()) buildThumbnail();
+        view_.setShown(shown);
+        emit controlsChanged();
+        emit focusRequested(FocusTarget::Thumbnail);
+    } else {
+        view_.setShown(shown);
+        emit controlsChanged();
+        focusViewportIfAllowed();
+    }
+    // An undo after a view switch returns to the state at the switch.
+    level_.takeUndoCopy();
+    redrawViewport();
+    view_.markNavigatorStale();
+    refreshNavigatorIfStale();
+}
+
+void Editor::setZoomed(bool zoomed) {
+    if (busy()) return;
+    view_.setZoomed(zoomed);
+    emit controlsChanged();
+    redrawViewport();
+    focusViewportIfAllowed();
+}
+
+void Editor::chooseMaterial(const QString& entry) {
+    if (busy()) return;
+    brush_.chooseMaterial(entry);
+    brushChanged();
+}
+
+void Editor::pressOnBrush(Qt::MouseButton button, bool colourBrush) {
+    if (busy()) return;
+    {
+        CommandScope scope(*this); // every way out enables the viewport again
+        if (button == Qt::LeftButton)
+            chooseColour();
+        else if (button == Qt::RightButton)
+            loadBrushPicture();
+    }
+    if (colourBrush) focusViewportIfAllowed();
+}
+
+void Editor::chooseColour() {
+    const bool levelView = view_.shown() == View::Shown::Level;
+    // The dialog starts from what the brush paints now; a cancel changes nothing.
+    dialog_.settings.colour = levelView ? brush_.colour() : brush_.material();
+    if (!dialog_.showColour(ui_)) return;
+    const Colour chosen = dialog_.settings.colour & 0xFFFFFF;
+    // Outside the Level view a colour chosen is always a material.
+    brush_.take(levelView ? chosen : snapToMaterial(chosen), levelView);
+    brushChanged();
+    redrawViewport(); // removes the preview of the old brush
+    yield();
+}
+
+void Editor::loadBrushPicture() {
+    DialogSettings& d = dialog_.settings;
+    d.title = "Load Brush...";
+    d.filterIndex = 0;
+    d.path.clear();
+    d.cancelIsFailure = true;
+    d.filter = "Pictures (*.bmp;*.gif)|*.bmp;*.gif";
+    d.initialFolder = QDir(ownFolder_).filePath("brushes");
+    if (!dialog_.showOpen(ui_) || d.chosenName.isEmpty()) return;
+    if (QFileInfo::exists(d.path)) {
+        const std::optional<QImage> picture = loadPicture(d.path);
+        if (!picture || picture->isNull()) return; // not a readable picture: nothing changes
+        brush_.usePicture(*picture);
+        brushChanged();
+    }
+    redrawViewport(); // removes the preview of the old brush
+    yield();
+}
+
+// --- the mouse and keys ---------------------------------------------------------------------
+
+void Editor::showLabels(const Painter::Outcome& outcome) {
+    if (outcome.brushChanged) brushChanged();
+    if (outcome.levelChanged) levelChanged();
+    if (!outcome.pointed) return; // beside the level the labels keep their values
+    const Colour c = *outcome.pointed;
+    controls_.red = QString::number(redOf(c)) + " ";
+    controls_.green = QString::number(greenOf(c)) + " ";
+    controls_.blue = QString::number(blueOf(c)) + " ";
+    emit controlsChanged();
+}
+
+void Editor::pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
+    // The frame around the viewport is no drawing area: a press there would reach level
+    // pixels the user cannot see.
+    if (!controls_.viewportEnabled || !view_.onViewport(at)) return;
+    level_.takeUndoCopy();
+    showLabels(painter_.press(button, modifiers, at));
+    emit pictureChanged(ShownPicture::Viewport);
+}
+
+void Editor::moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
+    if (!controls_.viewportEnabled) return;
+    showLabels(painter_.move(buttons, modifiers, at));
+    emit pictureChanged(ShownPicture::Viewport);
+}
+
+void Editor::keyInViewport(int key, Qt::KeyboardModifiers) {
+    if (!controls_.viewportEnabled) return;
+    const int step = view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
+    const float x = float(view_.xOffset()), y = float(view_.yOffset());
+    switch (key) {
+    case Qt::Key_W:
+        return chooseMaterial("Wall");
+    case Qt::Key_B:
+        return chooseMaterial("Behind Wall");
+    case Qt::Key_T:
+        return chooseMaterial("Water");
+    case Qt::Key_S:
+        return chooseMaterial("PlatformFS");
+    case Qt::Key_A:
+        return chooseMaterial("PlatformFSA");
+    case Qt::Key_E:
+        return chooseMaterial("Explosive!");
+    case Qt::Key_Up:
+        view_.scrollTo(level_, x, y - float(step));
+        break;
+    case Qt::Key_Down:
+        view_.scrollTo(level_, x, y + float(step));
+        break;
+    case Qt::Key_Left:
+        view_.scrollTo(level_, x - float(step), y);
+        break;
+    case Qt::Key_Right:
+        view_.scrollTo(level_, x + float(step), y);
+        break;
+    case Qt::Key_Backspace:
+        // The undo copy of the last press or view switch, as often as asked; never a
+        // copy of another level.
+        if (!level_.restoreUndoCopy()) return;
+        yield();
+        view_.redraw(level_);
+        yield();
+        break;
+    case Qt::Key_F:
+        brush_.mirror();
+        painter_.redrawPreview();
+        brushChanged();
+        yield();
+        break;
+    default:
+        // Digits 1 to 9, on the main keyboard or the keypad: a disc of radius 4 x digit - 2.
+        if (key < Qt::Key_1 || key > Qt::Key_9) return;
+        brush_.makeDisc(4 * (key - Qt::Key_0) - 2);
+        brushChanged();
+        return;
+    }
+    emit pictureChanged(ShownPicture::Viewport);
+}
+
+void Editor::pressInNavigator(QPointF at) {
+    // The navigator's frame is not part of its picture.
+    if (busy() || !view_.onNavigator(at)) return;
+    view_.scrollTo(level_, view_.navigatorScale() * float(at.x()), view_.navigatorScale() * float(at.y()));
+    emit pictureChanged(ShownPicture::Viewport);
+    focusViewportIfAllowed();
+}
+
+void Editor::moveInNavigator(Qt::MouseButtons buttons, QPointF at) {
+    if (busy()) return;
+    if (buttons != Qt::NoButton) {
+        view_.scrollTo(level_, view_.navigatorScale() * float(at.x()),
+                       view_.navigatorScale() * float(at.y()));
+        emit pictureChanged(ShownPicture::Viewport);
+    }
+    focusViewportIfAllowed();
+}
+
+} // namespace vortan

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "core/LevelDocument.h"
+#include "core/LongWork.h"
+#include "core/RandomSource.h"
+#include "dialogs/Forms.h"
+#include "dialogs/UserDialogs.h"
+#include "files/GameFolder.h"
+#include "paint/Brush.h"
+#include "paint/Painter.h"
+#include "view/View.h"
+
+#include <QObject>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace vortan {
+
+// The pictures a window shows; the editor says when one has new pixels.
+enum class ShownPicture { Viewport, Navigator, Thumbnail, ColourBrush, MaterialBrush };
+enum class FocusTarget { Viewport, Thumbnail };
+
+// What the window's controls show. The editor changes it and announces the change;
+// widgets only mirror it.
+struct Controls {
+    QString title = "VORTAN Level Editor 1.0 - EMPTY";
+    // The red, green and blue of the pixel under the pointer; the red one also shows the
+    // progress of long work.
+    QString red = "0 ", green = "0 ", blue = "0 ";
+    bool viewportEnabled = true;
+    QSize viewportOuter = View::kStartViewportOuter;
+    // A command that rebuilds, loads, saves or exports the level is running: nothing
+    // else that changes the level or what the command works on takes input, and a close
+    // request waits for it.
+    bool busy = false;
+};
+
+// The editor: the level, the brush, the view and the game folder, and every command a
+// level maker gives, without any widget. The window forwards its input here and shows
+// what controls() and the pictures hold; tests drive it the same way.
+class Editor : public QObject {
+    Q_OBJECT
+  public:
+    // ownFolder: where the editor keeps "gameFolder.txt" and finds "Help.htm", "levels"
+    // and "brushes". The random source gives the random names, sizes and caves.
+    Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random);
+
+    // Start-up: the first brushes, the remembered game folder, the navigator and the
+    // title. False when the editor was started once already: the program must end.
+    bool start();
+
+    const Controls& controls() const { return controls_; }
+    LevelDocument& level() { return level_; }
+    const LevelDocument& level() const { return level_; }
+    View& view() { return view_; }
+    const View& view() const { return view_; }
+    Brush& brush() { return brush_; }
+    const Brush& brush() const { return brush_; }
+    const GameFolder& gameFolder() const { return gameFolder_; }
+    const QString& ownFolder() const { return ownFolder_; }
+    const DialogSettings& dialogSettings() const { return dialog_.settings; }
+
+    // Yielding to the event loop during long work. The window sets processEvents; tests
+    // leave it empty or script it. After a yield the level may have been replaced.
+    void setYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
+
+    // --- the window ------------------------------------------------------------------
+    // The layout rule for a window of this outer size (screen pixels). Sizes the
+    // viewport; does not redraw it.
+    void layOut(QSize windowOuter);
+    // The window system needs the viewport's pixels again.
+    void repaintViewport();
+    // A close request: true when the window may close. While a command runs the request
+    // waits and closeRequested() is emitted when the command ends.
+    bool mayClose();
+    // The timer: the navigator is redrawn when the level changed since the last tick.
+    void refreshNavigatorIfStale();
+
+    // --- commands ----------------------------------------------------------------------
+    void newLevel();
+    void randomLevel();
+    void loadLevel();
+    // True when the level was saved.
+    bool saveLevel();
+    void exportToGame();
+    void levelToMap();
+    void renameLevel();
+    void showHelp();
+    void showView(View::Shown shown);
+    void setZoomed(bool zoomed);
+    void chooseMaterial(const QString& entry);
+    // A click on the brush picture of the Level view (colourBrush) or the Map view: left
+    // chooses a colour or material, right loads a brush picture.
+    void pressOnBrush(Qt::MouseButton button, bool colourBrush);
+
+    // --- the mouse and keys ---------------------------------------------------------------
+    void pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
+    void moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void keyInViewport(int key, Qt::KeyboardModifiers modifiers);
+    void pressInNavigator(QPointF at);
+    void moveInNavigator(Qt::MouseButtons buttons, QPointF at);
+
+    // Scope of a command that can fail or that rebuilds, loads, saves or exports the
+    // level. While one is open the editor is busy and the viewport disabled; every way
+    // out of the command enables the viewport again and gives it the keys.
+    class CommandScope {
+      public:
+        explicit CommandScope(Editor& e);
+        ~CommandScope();
+        CommandScope(const CommandScope&) = delete;
+        CommandScope& operator=(const CommandScope&) = delete;
+
+      private:
+        Editor& e_;
+    };
+    bool busy() const { return commandDepth_ > 0; }
+
+  signals:
+    void controlsChanged();
+    void pictureChanged(vortan::ShownPicture which);
+    void focusRequested(vortan::FocusTarget target);
+    void closeRequested();
+
+  private:
+    // The unsaved-work question: true when the level may be replaced.
+    bool mayDiscardLevel();
+    bool saveLevelInside();
+    void switchView(View::Shown shown);
+    // A new empty level of this size, scrolled home, with a navigator for it.
+    void makeEmptyLevel(int width, int height);
+    // After a load: the level's size is that of one layer; the other follows it.
+    void adoptSizeOf(int layer);
+    void levelChanged();
+    void showTitle();
+    void showLabels(const Painter::Outcome& outcome);
+    void brushChanged();
+    void focusViewportIfAllowed();
+    void redrawViewport();
+    void chooseColour();
+    void loadBrushPicture();
+    void buildThumbnail();
+    LongWork work(bool withProgress);
+    void startProgress(float passes);
+    void yield();
+
+    UserDialogs& ui_;
+    QString ownFolder_;
+    std::unique_ptr<RandomSource> random_;
+    LevelDocument level_;
+    View view_;
+    Brush brush_;
+    Painter painter_{level_, view_, brush_};
+    GameFolder gameFolder_;
+    SharedDialog dialog_;
+    NewLevelForm newLevelForm_;
+    OptionsForm optionsForm_;
+    Controls controls_;
+    std::function<void()> yieldHook_;
+    QSize windowOuter_;
+    float progressSum_ = 0;
+    float progressPasses_ = 1;
+    bool started_ = false;
+    int commandDepth_ = 0;
+    bool closePending_ = false;
+};
+
+} // namespace vortan

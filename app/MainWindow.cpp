@@ -1,0 +1,222 @@
+#include "app/MainWindow.h"
+#include "view/PictureWidget.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace vortan {
+
+namespace {
+const char* kBrushTip = "Left Click = New color,  Right Click = Load Brush";
+const char* kViewTip = "If you are in doubt, Click on 'Level'";
+} // namespace
+
+QPushButton* MainWindow::addButton(const char* caption, int y, const char* tooltip) {
+    auto* b = new QPushButton(caption, toolColumn);
+    b->setGeometry(16, y, 73, 25);
+    if (tooltip) b->setToolTip(tooltip);
+    return b;
+}
+
+QLabel* MainWindow::addValueLabel(int x, QColor background, const char* tooltip) {
+    auto* l = new QLabel("0 ", toolColumn);
+    l->setGeometry(x, 280, 30, 17);
+    l->setAutoFillBackground(true);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(pal);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setToolTip(tooltip);
+    return l;
+}
+
+MainWindow::MainWindow(Editor& editor) : editor_(editor) {
+    QFont font("Liberation Sans");
+    font.setPixelSize(11);
+    setFont(font);
+    resize(760, 573);
+
+    toolColumn = new QFrame(this);
+    toolColumn->setGeometry(8, 0, 105, 412);
+    toolColumn->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+    newButton = addButton("&New", 24, "Create a new empty level");
+    randomButton = addButton("&Random", 48, "Create a new level with random content");
+    loadButton = addButton("L&oad", 80, "Load a level from disk");
+    saveButton = addButton("&Save", 104, "Save your level before it is to late!");
+    exportButton = addButton("&Export", 136, "Make your level ready to play");
+    levelToMapButton = addButton("Le&vel -> Map", 168, nullptr);
+    optionsButton = addButton("&Options", 200, "Change the name of your level");
+    helpButton = addButton("&Help", 232, "View the Help file");
+
+    redLabel = addValueLabel(8, QColor(255, 180, 180), "The Red portion of your current color");
+    greenLabel = addValueLabel(38, QColor(180, 255, 180), "The Green portion of your current color");
+    blueLabel = addValueLabel(67, QColor(180, 180, 255), "The Blue portion of your current color");
+
+    colourBrush = new PictureWidget(editor_.brush().colourBrush(), toolColumn);
+    colourBrush->setGeometry(8, 296, Brush::kSide + 2 * kFrame, Brush::kSide + 2 * kFrame);
+    colourBrush->setToolTip(kBrushTip);
+    materialBrush = new PictureWidget(editor_.brush().materialBrush(), toolColumn);
+    materialBrush->setGeometry(colourBrush->geometry());
+    materialBrush->setToolTip(kBrushTip);
+
+    materialList = new QComboBox(toolColumn);
+    materialList->setGeometry(8, 384, 89, 21);
+    materialList->setToolTip("Choose the property of your brush");
+    for (const MaterialEntry& m : kMaterialList)
+        materialList->addItem(m.name);
+
+    navigator = new PictureWidget(editor_.view().navigator(), this);
+    navigator->setToolTip("Click to move around on your level");
+
+    const char* viewCaptions[3] = {"&Level", "&Map", "&Thumbnail"};
+    for (int i = 0; i < 3; ++i) {
+        viewButtons[i] = new QRadioButton(viewCaptions[i], this);
+        // The last caption gets the room up to the zoom box so that it is read in full.
+        viewButtons[i]->setGeometry(120 + 56 * i, 8, i == 2 ? 72 : 57, 17);
+        viewButtons[i]->setToolTip(i == 0 ? "This is where you do most of your drawing" : kViewTip);
+    }
+    viewButtons[0]->setChecked(true);
+    zoomBox = new QCheckBox("&Zoom", this);
+    zoomBox->setGeometry(304, 8, 57, 17);
+
+    viewport = new PictureWidget(editor_.view().viewport(), this);
+    viewport->move(120, 24);
+    viewport->setFocusPolicy(Qt::StrongFocus);
+    thumbnail = new PictureWidget(editor_.view().thumbnail(), this);
+    thumbnail->setGeometry(QRect({120, 24}, View::kThumbnailOuter));
+    thumbnail->setFocusPolicy(Qt::StrongFocus);
+
+    QWidget* order[] = {newButton,        randomButton,   loadButton, saveButton,   exportButton,
+                        levelToMapButton, optionsButton,  helpButton, materialList, viewButtons[0],
+                        viewButtons[1],   viewButtons[2], zoomBox,    viewport};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(zoomBox, &QCheckBox::clicked, &editor_, &Editor::setZoomed);
+    // A repaint request runs the viewport's redraw once the event that asked for it is done.
+    connect(viewport, &PictureWidget::repaintRequested, this, [this] {
+        if (repaintQueued_) return;
+        repaintQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            repaintQueued_ = false;
+            editor_.repaintViewport();
+        });
+    });
+    connect(materialList, &QComboBox::activated, this,
+            [this](int index) { editor_.chooseMaterial(materialList->itemText(index)); });
+    for (int i = 0; i < 3; ++i)
+        connect(viewButtons[i], &QRadioButton::clicked, this,
+                [this, i] { editor_.showView(View::Shown(i)); });
+    connect(colourBrush, &PictureWidget::mousePressed, this,
+            [this](Qt::MouseButton button) { editor_.pressOnBrush(button, true); });
+    connect(materialBrush, &PictureWidget::mousePressed, this,
+            [this](Qt::MouseButton button) { editor_.pressOnBrush(button, false); });
+    connect(navigator, &PictureWidget::mousePressed, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { editor_.pressInNavigator(at); });
+    connect(navigator, &PictureWidget::mouseMoved, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
+                editor_.moveInNavigator(buttons, at);
+            });
+    connect(viewport, &PictureWidget::mousePressed, &editor_, &Editor::pressInViewport);
+    connect(viewport, &PictureWidget::mouseMoved, &editor_, &Editor::moveInViewport);
+    connect(viewport, &PictureWidget::keyPressed, &editor_, &Editor::keyInViewport);
+    connect(levelToMapButton, &QPushButton::clicked, &editor_, &Editor::levelToMap);
+    connect(saveButton, &QPushButton::clicked, &editor_, &Editor::saveLevel);
+    connect(loadButton, &QPushButton::clicked, &editor_, &Editor::loadLevel);
+    connect(exportButton, &QPushButton::clicked, &editor_, &Editor::exportToGame);
+    connect(newButton, &QPushButton::clicked, &editor_, &Editor::newLevel);
+    connect(randomButton, &QPushButton::clicked, &editor_, &Editor::randomLevel);
+    connect(optionsButton, &QPushButton::clicked, &editor_, &Editor::renameLevel);
+    connect(helpButton, &QPushButton::clicked, &editor_, &Editor::showHelp);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, &editor_, &Editor::refreshNavigatorIfStale);
+    timer->start(2500);
+    connect(&editor_, &Editor::controlsChanged, this, &MainWindow::syncControls);
+    connect(&editor_, &Editor::pictureChanged, this, &MainWindow::showPicture);
+    connect(&editor_, &Editor::focusRequested, this, [this](FocusTarget t) {
+        // Qt ignores the focus on a disabled widget: the viewport is enabled first.
+        syncControls();
+        (t == FocusTarget::Viewport ? viewport : thumbnail)->setFocus();
+    });
+    connect(&editor_, &Editor::closeRequested, this,
+            [this] { QTimer::singleShot(0, this, &QWidget::close); });
+    editor_.setYieldHook([] { QCoreApplication::processEvents(); });
+    syncControls();
+}
+
+QSize MainWindow::outerSize() const {
+    const QSize frame = frameGeometry().size();
+    return frame.width() >= width() && frame.height() >= height() ? frame : size();
+}
+
+void MainWindow::syncControls() {
+    const Controls& c = editor_.controls();
+    const View& view = editor_.view();
+    const bool levelOrMap = view.shown() != View::Shown::Thumbnail;
+    setWindowTitle(c.title);
+    redLabel->setText(c.red);
+    greenLabel->setText(c.green);
+    blueLabel->setText(c.blue);
+    // While a command runs (and yields), nothing that starts another or changes what
+    // it works on takes input.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{newButton, randomButton, loadButton, saveButton, exportButton,
+                                         levelToMapButton, optionsButton, viewButtons[0], viewButtons[1],
+                                         viewButtons[2], materialList, navigator, colourBrush, materialBrush})
+        w->setEnabled(!c.busy);
+    viewButtons[int(view.shown())]->setChecked(true);
+    zoomBox->setChecked(view.zoomed());
+    zoomBox->setEnabled(levelOrMap && !c.busy);
+    zoomBox->setVisible(levelOrMap);
+    materialList->setCurrentIndex(materialList->findText(editor_.brush().listEntry()));
+    viewport->resize(c.viewportOuter);
+    viewport->setEnabled(c.viewportEnabled);
+    viewport->setVisible(levelOrMap);
+    thumbnail->setVisible(!levelOrMap);
+    // In the Thumbnail view the brush of the last view stays.
+    colourBrush->setVisible(view.shownLayer() == LevelDocument::kColourLayer);
+    materialBrush->setVisible(view.shownLayer() == LevelDocument::kMaterialMap);
+    navigator->setGeometry(8, 416, kNavigatorOuterWidth, view.navigatorOuterHeight());
+}
+
+void MainWindow::showPicture(ShownPicture which) {
+    switch (which) {
+    case ShownPicture::Viewport:
+        viewport->update();
+        break;
+    case ShownPicture::Navigator:
+        navigator->update();
+        break;
+    case ShownPicture::Thumbnail:
+        thumbnail->update();
+        break;
+    case ShownPicture::ColourBrush:
+        colourBrush->update();
+        break;
+    case ShownPicture::MaterialBrush:
+        materialBrush->update();
+        break;
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent*) {
+    editor_.layOut(outerSize());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (editor_.mayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace vortan

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "app/Editor.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace vortan {
+
+class PictureWidget;
+
+// The editor's one window: lays out the controls, forwards input to the Editor and
+// mirrors its controls and pictures.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Editor& editor);
+
+    // The controls, for tests.
+    QPushButton* newButton;
+    QPushButton* randomButton;
+    QPushButton* loadButton;
+    QPushButton* saveButton;
+    QPushButton* exportButton;
+    QPushButton* levelToMapButton;
+    QPushButton* optionsButton;
+    QPushButton* helpButton;
+    QFrame* toolColumn;
+    QLabel* redLabel;
+    QLabel* greenLabel;
+    QLabel* blueLabel;
+    QComboBox* materialList;
+    QRadioButton* viewButtons[3]; // Level, Map, Thumbnail
+    QCheckBox* zoomBox;
+    PictureWidget* viewport;
+    PictureWidget* thumbnail;
+    PictureWidget* navigator;
+    PictureWidget* colourBrush;
+    PictureWidget* materialBrush;
+
+    // The window's outer size as the layout rule reads it (frame included when known).
+    QSize outerSize() const;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void syncControls();
+    void showPicture(ShownPicture which);
+    QPushButton* addButton(const char* caption, int y, const char* tooltip);
+    QLabel* addValueLabel(int x, QColor background, const char* tooltip);
+
+    Editor& editor_;
+    bool repaintQueued_ = false;
+};
+
+} // namespace vortan

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "core/Colour.h"
+
+#include <QFont>
+#include <QIODevice>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace vortan {
+
+// The largest picture the editor reads or sizes a layer to. Far above any level a
+// user makes (the New dialog warns from about 2 million pixels), low enough that a
+// level, its map and two undo copies still fit in memory.
+constexpr int64_t kMaxPicturePixels = 64ll * 1024 * 1024;
+
+// One image of the editor: a layer of the level, an undo copy, a brush, the thumbnail,
+// the navigator or the viewport. Holds its pixels in memory; drawing never touches the
+// screen. Coordinates are pixels, (0, 0) top left. Drawing coordinates are single
+// precision and round to the nearest pixel, ties to the even one, so that every
+// shape lands where the editor's arithmetic expects it.
+class Picture {
+  public:
+    // A level layer (and its undo copy) takes the size of a picture it is given; every
+    // other picture keeps its size and cuts the picture.
+    enum class Sizing { Fixed, FollowsPicture };
+
+    explicit Picture(int width = 0, int height = 0, Colour background = kBlack,
+                     Sizing sizing = Sizing::Fixed);
+
+    int width() const { return image_.width(); }
+    int height() const { return image_.height(); }
+    QSize size() const { return image_.size(); }
+    // What was drawn stays at the top left; new area takes the background colour.
+    void resize(int width, int height);
+
+    Colour background() const { return background_; }
+    void setBackground(Colour c) { background_ = c; }
+    // Replaces the pixels by the picture drawn over the background colour and keeps it
+    // as the background that clear() brings back; an empty image removes it.
+    void setBackgroundPicture(const QImage& picture);
+    const QImage& backgroundPicture() const { return backgroundPicture_; }
+
+    // The pixels (Format_RGB32).
+    const QImage& image() const { return image_; }
+    QImage& pixels() { return image_; }
+
+    // Back to the background colour and the background picture.
+    void clear();
+    void setPixel(int x, int y, Colour c);
+    // kNoColour outside the picture.
+    Colour pixelAt(int x, int y) const;
+    // A one-pixel segment from (x1, y1) towards (x2, y2), the end point left out.
+    void drawLine(float x1, float y1, float x2, float y2, Colour c);
+    // The rectangle between two corners, both included.
+    void fillRect(float x1, float y1, float x2, float y2, Colour c);
+    // Every pixel whose centre lies within the radius of the (rounded) centre.
+    void fillDisc(float x, float y, float radius, Colour c);
+
+    void setFont(const QFont& font) { font_ = font; }
+    // Text with its top-left corner at (x, y).
+    void drawText(float x, float y, const QString& text, Colour c);
+    int textWidth(const QString& text) const;
+    int textHeight() const;
+
+  private:
+    QImage image_;
+    QImage backgroundPicture_;
+    Colour background_;
+    Sizing sizing_;
+    QFont font_;
+};
+
+// Block transfers of the w x h rectangle of src at (sx, sy) to dst at (dx, dy). Pixels
+// outside either picture are left alone. A brush is stamped in two: maskRect cuts its
+// shape out (AND with a mask black on the shape, white around it), paintRect lays its
+// colours in (OR, black adding nothing).
+void copyRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
+void maskRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
+void paintRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
+// Copies the sw x sh rectangle of src enlarged to dw x dh; the editor only enlarges by
+// whole factors (dw = n * sw), each source pixel becoming an n x n block.
+void enlargeRect(Picture& dst, int dx, int dy, int dw, int dh, const Picture& src, int sx, int sy, int sw,
+                 int sh);
+// Paints with `paint` every pixel of exactly `region` that is connected to (x, y)
+// through its four neighbours by pixels of that colour. Nothing happens when (x, y) is
+// not `region`. True when any pixel changed.
+bool floodFill(Picture& p, int x, int y, Colour region, Colour paint);
+
+// Reads a BMP or GIF picture (any depth, palettes expanded) as Format_RGB32. An empty
+// path gives the empty picture. A missing, truncated, corrupt or oversized file, or
+// anything that is not a plain file, gives nothing, and *error says why.
+std::optional<QImage> loadPicture(const QString& path, QString* error = nullptr);
+// Writes the picture as an uncompressed 24-bit BMP into an open file. False when it cannot.
+bool writeBmp(const QImage& picture, QIODevice& file);
+// Writes the picture as a BMP file, replacing an older one whole. False when it cannot.
+bool savePicture(const Picture& p, const QString& path);
+
+} // namespace vortan

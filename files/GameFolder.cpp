@@ -1,0 +1,77 @@
+#include "files/GameFolder.h"
+#include "core/FileSet.h"
+#include "core/Numbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace vortan {
+
+QString twoDigits(int n) {
+    return QString("%1").arg(n, 2, 10, QChar('0'));
+}
+
+bool GameFolder::holdsGame() const {
+    return !path_.isEmpty() && QFileInfo::exists(path_ + "Vortan.exe");
+}
+
+void GameFolder::readRemembered() {
+    QFile file(QDir(ownFolder_).filePath("gameFolder.txt"));
+    // Only a plain file: reading a pipe of that name would never return.
+    if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
+        QByteArray line = file.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        // Only spaces are trimmed: a folder name may hold other white space.
+        path_ = trimBlanks(QString::fromLocal8Bit(line));
+    }
+    // The stored folder ends with its separator; a doubled one names the same file.
+    if (path_.isEmpty() || !QFileInfo::exists(path_ + QDir::separator() + "Vortan.exe")) path_.clear();
+}
+
+bool GameFolder::locate(UserDialogs& ui, SharedDialog& dialog) {
+    if (holdsGame()) return true;
+    DialogSettings& d = dialog.settings;
+    d.path.clear();
+    d.filter = "Program File (Vortan.exe)|Vortan.exe";
+    d.title = "Find 'Vortan.exe' so I know where to save your level...";
+    if (!dialog.showOpen(ui)) return false;
+    if (d.chosenName == "Vortan.exe" && QFileInfo::exists(d.path)) {
+        path_ = d.path.left(d.path.size() - d.chosenName.size());
+    } else {
+        path_.clear();
+        ui.message(" VORTAN not found... ",
+                   " You need to find where you keep VORTAN, try searching your harddisk. ", MsgButtons::OK,
+                   MsgIcon::None);
+    }
+    // Remembered for the next run; a folder that cannot be written keeps the old file.
+    replaceFile(QDir(ownFolder_).filePath("gameFolder.txt"), path_.toLocal8Bit());
+    return true;
+}
+
+QString GameFolder::levelFile(File kind, int number) const {
+    const QString n = twoDigits(number);
+    switch (kind) {
+    case File::Thumbnail:
+        return levelFolder() + "level" + n + "t.quox";
+    case File::LevelImage:
+        return levelFolder() + "level" + n + ".quox";
+    case File::MaterialMap:
+        break;
+    }
+    return levelFolder() + "levelm" + n + ".quox";
+}
+
+int GameFolder::firstFreeNumber() const {
+    int n = 0;
+    for (; n < 100; ++n) {
+        if (!QFileInfo::exists(levelFile(File::Thumbnail, n)) &&
+            !QFileInfo::exists(levelFile(File::LevelImage, n)) &&
+            !QFileInfo::exists(levelFile(File::MaterialMap, n)))
+            break;
+    }
+    return n;
+}
+
+} // namespace vortan

@@ -1,0 +1,250 @@
+#include "app/MainWindow.h"
+#include "app/QtUserDialogs.h"
+#include "core/Layout.h"
+#include "dialogs/FormDialogs.h"
+#include "support/TestEditor.h"
+#include "support/TestFiles.h"
+#include "view/PictureWidget.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vortan;
+using namespace vortan::test;
+
+namespace {
+
+struct ShownWindow {
+    TestEditor e;
+    MainWindow w{*e};
+    explicit ShownWindow(const std::function<void(const QString&)>& writeFiles = {}) : e(writeFiles) {
+        w.show();
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    }
+};
+
+} // namespace
+
+TEST(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    EXPECT_EQ(w.windowTitle(), "VORTAN Level Editor 1.0 - EMPTY");
+    EXPECT_EQ(w.toolColumn->geometry(), QRect(8, 0, 105, 412));
+    const struct {
+        QWidget* widget;
+        QRect geometry;
+        const char* caption;
+        const char* tooltip;
+    } controls[] = {
+        {w.newButton, {16, 24, 73, 25}, "&New", "Create a new empty level"},
+        {w.randomButton, {16, 48, 73, 25}, "&Random", "Create a new level with random content"},
+        {w.loadButton, {16, 80, 73, 25}, "L&oad", "Load a level from disk"},
+        {w.saveButton, {16, 104, 73, 25}, "&Save", "Save your level before it is to late!"},
+        {w.exportButton, {16, 136, 73, 25}, "&Export", "Make your level ready to play"},
+        {w.levelToMapButton, {16, 168, 73, 25}, "Le&vel -> Map", ""},
+        {w.optionsButton, {16, 200, 73, 25}, "&Options", "Change the name of your level"},
+        {w.helpButton, {16, 232, 73, 25}, "&Help", "View the Help file"},
+        {w.redLabel, {8, 280, 30, 17}, "0 ", "The Red portion of your current color"},
+        {w.greenLabel, {38, 280, 30, 17}, "0 ", "The Green portion of your current color"},
+        {w.blueLabel, {67, 280, 30, 17}, "0 ", "The Blue portion of your current color"},
+        {w.colourBrush, {8, 296, 89, 89}, "", "Left Click = New color,  Right Click = Load Brush"},
+        {w.materialList, {8, 384, 89, 21}, "Wall", "Choose the property of your brush"},
+        {w.navigator, {8, 416, 105, 85}, "", "Click to move around on your level"},
+        {w.viewButtons[0], {120, 8, 57, 17}, "&Level", "This is where you do most of your drawing"},
+        {w.viewButtons[1], {176, 8, 57, 17}, "&Map", "If you are in doubt, Click on 'Level'"},
+        {w.viewButtons[2], {232, 8, 72, 17}, "&Thumbnail", "If you are in doubt, Click on 'Level'"},
+        {w.zoomBox, {304, 8, 57, 17}, "&Zoom", ""},
+        {w.thumbnail, {120, 24, 196, 181}, "", ""},
+    };
+    QWidget* previous = nullptr;
+    for (const auto& c : controls) {
+        EXPECT_EQ(c.widget->geometry(), c.geometry) << c.tooltip;
+        EXPECT_EQ(c.widget->toolTip(), c.tooltip);
+        const QVariant caption = c.widget->property(c.widget == w.materialList ? "currentText" : "text");
+        EXPECT_EQ(caption.toString(), c.caption);
+        // The tab order runs down the command buttons.
+        EXPECT_TRUE(c.widget == w.newButton || c.geometry.x() != 16 ||
+                    previous->nextInFocusChain() == c.widget);
+        previous = c.widget;
+    }
+    EXPECT_EQ(w.redLabel->palette().color(QPalette::Window), QColor(255, 180, 180));
+    EXPECT_TRUE(w.viewButtons[0]->isChecked());
+    EXPECT_FALSE(w.materialBrush->isVisible());
+    EXPECT_FALSE(w.thumbnail->isVisible());
+    EXPECT_EQ(w.viewport->geometry(), QRect(QPoint(120, 24), viewportOuterSize(w.outerSize(), {825, 673})));
+    // A smaller window: the viewport follows it and shows the level again.
+    t.e->level().colourLayer().fillRect(0, 0, 820, 668, rgb(10, 20, 30));
+    w.resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.viewport->size(), viewportOuterSize(w.outerSize(), {825, 673}));
+    EXPECT_EQ(t.e->view().viewport().pixelAt(t.e->view().viewport().width() - 1, 5), rgb(10, 20, 30));
+}
+
+TEST(Window, MouseKeysAndButtonsReachTheEditor) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    QTest::mouseClick(w.viewport, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
+    EXPECT_EQ(t.e->level().colourLayer().pixelAt(200, 150), rgb(55, 100, 120));
+    w.viewport->setFocus();
+    QTest::keyClick(w.viewport, Qt::Key_E, Qt::ShiftModifier); // letters whatever the Shift state
+    EXPECT_EQ(w.materialList->currentText(), "Explosive!");
+    QTest::keyClick(w.viewport, Qt::Key_6, Qt::KeypadModifier);
+    EXPECT_EQ(t.e->brush().radius(), 22);
+    emit w.materialList->activated(2);
+    EXPECT_EQ(t.e->brush().material(), kWater);
+    w.viewButtons[2]->click();
+    EXPECT_FALSE(w.viewport->isVisible());
+    EXPECT_FALSE(w.zoomBox->isVisible());
+    w.viewButtons[1]->click();
+    EXPECT_TRUE(w.materialBrush->isVisible());
+    EXPECT_FALSE(w.colourBrush->isVisible());
+    EXPECT_EQ(t.e->view().shownLayer(), 1);
+    // Closing asks about the unsaved work; Cancel keeps the window.
+    t.e.ui.answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(w.close());
+    t.e.ui.answers = {MsgAnswer::No};
+    EXPECT_TRUE(w.close());
+}
+
+// After every command the keys reach the level again: one Right key scrolls the view.
+TEST(Window, EveryCommandEndsWithTheKeysInTheViewport) {
+    GameOnDisk game;
+    game.take(0, 8);
+    ShownWindow t(game.remembered());
+    MainWindow& w = t.w;
+    Editor& e = *t.e;
+    ScriptedDialogs& ui = t.e.ui;
+    auto choose = [&](const QString& path) {
+        return [&ui, path] { ui.choices = {ScriptedDialogs::Choice{path}}; };
+    };
+    const struct {
+        const char* command;
+        std::function<void()> script;
+        QWidget* clicked;
+    } steps[] = {
+        {"New", [&] { ui.newLevelScripts = {[](NewLevelForm& f) { f.accept(); }}; }, w.newButton},
+        {"Random", [] {}, w.randomButton},
+        {"Save", choose(t.e.folder.filePath("levels/kept.bmp")), w.saveButton},
+        {"Load", choose(t.e.folder.filePath("levels/kept.level.bmp")), w.loadButton},
+        {"cancelled Load", [&] { ui.choices = {std::nullopt}; }, w.loadButton},
+        {"Export", choose(game.gfx + "level09t.quox"), w.exportButton},
+        {"Level -> Map", [] {}, w.levelToMapButton},
+        {"Options", [&] { ui.optionsScripts = {[](OptionsForm& f) { f.accept(); }}; }, w.optionsButton},
+        {"Help", [] {}, w.helpButton},
+        {"map brush colour",
+         [&] {
+             ui.choices = {ScriptedDialogs::Choice{{}, kPlatformFS}};
+         },
+         w.materialBrush},
+        {"cancelled colour", [&] { ui.choices = {std::nullopt}; }, w.colourBrush},
+    };
+    for (const auto& step : steps) {
+        if (step.clicked == w.materialBrush) QTest::mouseClick(w.viewButtons[1], Qt::LeftButton);
+        if (step.clicked == w.colourBrush) QTest::mouseClick(w.viewButtons[0], Qt::LeftButton);
+        e.level().setUnsavedChanges(false);
+        step.script();
+        QTest::mouseClick(step.clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(ui.choices.empty()) << step.command;
+        e.view().scrollTo(e.level(), 0, 0);
+        ASSERT_EQ(QApplication::focusWidget(), w.viewport) << step.command;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        EXPECT_GT(e.view().xOffset(), 0) << step.command;
+    }
+    EXPECT_EQ(ui.beeps, 1); // the export went through
+    EXPECT_EQ(e.brush().material(), kPlatformFS);
+}
+
+// While a command yields, nothing that starts another one or changes what it works on
+// takes a click: no view switch, zoom, material, scroll, brush or rename in between.
+TEST(Window, NothingElseTakesInputWhileACommandRuns) {
+    GameOnDisk game;
+    game.take(0, 8);
+    ShownWindow t(game.remembered());
+    MainWindow& w = t.w;
+    Editor& e = *t.e;
+    bool clicked = false;
+    e.setYieldHook([&] {
+        if (!clicked) {
+            clicked = true;
+            for (QWidget* input : std::initializer_list<QWidget*>{
+                     w.viewButtons[1], w.viewButtons[2], w.zoomBox, w.materialList, w.navigator,
+                     w.colourBrush, w.materialBrush, w.optionsButton})
+                QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+            QTest::keyClick(w.materialList, Qt::Key_Down);
+        }
+        QCoreApplication::processEvents();
+    });
+    e.view().scrollTo(e.level(), 100, 100);
+    for (QPushButton* command : {w.levelToMapButton, w.exportButton}) {
+        clicked = false;
+        t.e.ui.choices = {ScriptedDialogs::Choice{game.gfx + "level09t.quox"}};
+        QTest::mouseClick(command, Qt::LeftButton);
+        EXPECT_TRUE(clicked);
+        EXPECT_EQ(e.view().shown(), View::Shown::Level);
+        EXPECT_FALSE(e.view().zoomed());
+        EXPECT_EQ(e.brush().material(), kWall);
+        EXPECT_EQ(e.view().xOffset(), 100);
+        EXPECT_TRUE(w.viewButtons[2]->isEnabled());
+    }
+    EXPECT_EQ(t.e.ui.dialogsShown.size(), 1u); // the export's own dialog, no colour or brush dialog
+}
+
+TEST(Window, FileFiltersBecomeQtNameFilters) {
+    EXPECT_EQ(QtUserDialogs::nameFilters("Pictures (*.bmp;*.gif)|*.bmp;*.gif"),
+              QStringList{"Pictures (*.bmp *.gif)"});
+    EXPECT_EQ(QtUserDialogs::nameFilters("Level|*.level.bmp|All|*.*"),
+              (QStringList{"Level (*.level.bmp)", "All (*.*)"}));
+}
+
+TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
+    ScriptedDialogs ui;
+    ScriptedRandom random;
+    NewLevelForm form(ui, random);
+    NewLevelDialog d(form, nullptr);
+    d.show();
+    EXPECT_EQ(d.windowTitle(), "New Level");
+    EXPECT_EQ(d.size(), QSize(402, 213));
+    EXPECT_TRUE(d.nameEdit->hasSelectedText()); // typing replaces the proposed name
+    EXPECT_EQ(d.sizeField->text(), " 983040");
+    d.widthEdit->selectAll();
+    QTest::keyClicks(d.widthEdit, "wide");
+    ui.answers = {MsgAnswer::OK};
+    d.okButton->click(); // refused: the dialog stays
+    EXPECT_TRUE(d.isVisible());
+    d.widthEdit->selectAll();
+    QTest::keyClicks(d.widthEdit, "1500");
+    d.heightEdit->selectAll();
+    QTest::keyClicks(d.heightEdit, "600");
+    EXPECT_EQ(d.sizeField->text(), " 900000");
+    QTest::keyClicks(d.nameEdit, "Deep");
+    QTest::keyClick(d.nameEdit, Qt::Key_Return); // Enter presses OK
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(form.chosenName(), "Deep");
+    EXPECT_EQ(form.chosenSize(), QSize(1500, 600));
+    NewLevelDialog again(form, nullptr);
+    again.show();
+    QTest::keyClick(again.widthEdit, Qt::Key_Escape);
+    EXPECT_FALSE(form.accepted());
+
+    OptionsForm options(random);
+    options.begin("Castle");
+    OptionsDialog o(options, nullptr);
+    o.show();
+    EXPECT_EQ(o.windowTitle(), "Options");
+    EXPECT_EQ(o.nameEdit->text(), "Castle");
+    o.nameEdit->selectAll();
+    QTest::keyClicks(o.nameEdit, " Vault ");
+    QTest::keyClick(o.nameEdit, Qt::Key_Enter);
+    EXPECT_EQ(options.chosenName(), "Vault");
+}

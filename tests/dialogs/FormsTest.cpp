@@ -1,0 +1,64 @@
+#include "dialogs/Forms.h"
+#include "support/ScriptedDialogs.h"
+#include "support/ScriptedRandom.h"
+
+#include <gtest/gtest.h>
+
+using namespace vortan;
+using namespace vortan::test;
+
+namespace {
+const float kLargestDraw = std::nextafter(1.0f, 0.0f); // 0.99999994
+struct NewLevelDialog : ::testing::Test {
+    ScriptedDialogs ui;
+    ScriptedRandom random;
+    NewLevelForm form{ui, random};
+};
+} // namespace
+
+TEST_F(NewLevelDialog, SizeWarnsOfLevelsTheGameWillNotLoad) {
+    ui.answers = {MsgAnswer::Cancel};
+    // The message shows once for each change that reaches 2 MB; the fields keep what was typed.
+    // clang-format off
+    for (auto [w, h, size, background, messages] : {std::tuple{"1280", "768", " 983040", rgb(255, 255, 0), 0u},
+             {"1500", "600", " 900000", kWhite, 0u}, {"1500", "601", " 901500", rgb(255, 255, 0), 0u},
+             {"2048", "1024", " 2097152", rgb(255, 0, 0), 1u}, {"2048", "1024", " 2097152", rgb(255, 0, 0), 1u}}) {
+        // clang-format on
+        form.setWidthText(w);
+        form.setHeightText(h);
+        EXPECT_EQ(std::tuple(form.sizeText().toStdString(), form.sizeBackground(), ui.messages.size()),
+                  std::tuple(size, background, messages));
+    }
+    const ScriptedDialogs::Message& m = ui.messages[0];
+    EXPECT_EQ(m.title + "|" + m.text, "Level to large!|VORTAN will not load levels larger than 2MB!");
+    EXPECT_TRUE(m.buttons == MsgButtons::OKCancel && m.icon == MsgIcon::None && form.widthText() == "2048");
+}
+
+TEST_F(NewLevelDialog, RandomNamesAndSizes) {
+    // Sizes of 1952 x 1080 and of exactly 2000 x 1000 are drawn again; the largest draws give 1119 and 2039.
+    random.draws = {0.4f, 0.99f, kLargestDraw, 0.9f}; // the empty noun again, the empty adjective and Fjord
+    form.pickRandomName();
+    random.draws = {0.9375f, 0.9375f, 0.0f, kLargestDraw, 0.9715f, 0.8125f, kLargestDraw, 0.0f};
+    ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
+    for (auto [w, h] : {std::pair{" 640", " 1119"}, {" 2039", " 480"}}) {
+        form.pickRandomSize();
+        EXPECT_EQ(std::pair(form.widthText(), form.heightText()), std::pair(QString(w), QString(h)));
+    }
+    EXPECT_TRUE(random.draws.empty() && ui.messages.size() == 2);
+    EXPECT_EQ(std::pair(form.name(), form.chosenName()), std::pair(QString(" Fjord"), QString("Fjord")));
+}
+
+TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
+    // clang-format off
+    for (auto [w, h, ok] : {std::tuple{"0", "100", false}, {"12.5", "100", false}, {"100", "-4", false},
+             {"100000", "100000", false}, {"8193", "8192", false}, {" 1 ", "1", true}, {"8192", "8192", true}}) {
+        // clang-format on
+        ui.messages.clear();
+        ui.answers = {MsgAnswer::OK, MsgAnswer::OK, MsgAnswer::OK};
+        form.setWidthText(w);
+        form.setHeightText(h);
+        EXPECT_EQ((std::pair{form.accept(), form.accepted()}), std::pair(ok, ok)) << w << " x " << h;
+        EXPECT_EQ(!ui.messages.empty() && ui.messages.back().title == "New Level", !ok) << w << " x " << h;
+    }
+    EXPECT_EQ(form.chosenSize(), QSize(8192, 8192));
+}

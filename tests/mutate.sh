@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Mutation check: applies each mutant of tests/mutants.txt (file @@ text @@ replacement) to a scratch copy of the
+# product code, one at a time, rebuilds, runs every suite and counts the mutants the
+# suite kills (a failing test). A mutant that does not compile is not counted.
+# Needs python3. Usage: tests/mutate.sh [scratch folder]
+set -uo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+scratch=${1:-/tmp/vortan-mutants}
+rm -rf "$scratch" && mkdir -p "$scratch"
+git -C "$here" ls-files -z | (cd "$here" && xargs -0 cp --parents -t "$scratch")
+cd "$scratch"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build >/dev/null || { echo "the unmutated code does not build"; exit 2; }
+QT_QPA_PLATFORM=offscreen ctest --test-dir build -j2 >/dev/null || { echo "the unmutated suite fails"; exit 2; }
+
+killed=0 survived=0 stillborn=0
+while IFS= read -r line; do
+    [[ -z "$line" || "$line" == \#* ]] && continue
+    file=${line%% @@ *}
+    rest=${line#* @@ }
+    from=${rest%% @@ *}
+    to=${rest#* @@ }
+    cp "$file" "$file.orig"
+    if ! python3 - "$file" "$from" "$to" <<'PY'; then
+import sys
+path, old, new = (a.replace("\\n", "\n") for a in sys.argv[1:4])
+text = open(path).read()
+if text.count(old) != 1:
+    sys.exit(f"{path}: '{old}' found {text.count(old)} times")
+open(path, "w").write(text.replace(old, new))
+PY
+        mv "$file.orig" "$file"
+        exit 2
+    fi
+    if ! cmake --build build >/dev/null 2>&1; then
+        stillborn=$((stillborn + 1))
+        echo "did not build: $file: $from -> $to"
+    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 >/dev/null 2>&1; then
+        survived=$((survived + 1))
+        echo "SURVIVED: $file: $from -> $to"
+    else
+        killed=$((killed + 1))
+        echo "killed: $file: $from -> $to"
+    fi
+    mv "$file.orig" "$file"
+    touch "$file"
+done <"$here/tests/mutants.txt"
+cmake --build build >/dev/null 2>&1
+total=$((killed + survived))
+echo "killed $killed of $total mutants ($((100 * killed / (total > 0 ? total : 1)))%), $stillborn did not build"

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace vortan::test {
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
+}
+
+// Every file of a folder, hidden ones too, with its bytes: what a failed write must not change.
+inline QStringList folderContents(const QString& folder) {
+    QStringList all;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        all << name + ":" + readFile(QDir(folder).filePath(name)).toHex();
+    return all;
+}
+
+// An installed game in a folder of its own, with the editor's own folder remembering it.
+struct GameOnDisk {
+    QTemporaryDir folder;
+    const QString gfx = folder.filePath("gameData/Gfx/");
+    GameOnDisk() {
+        QDir().mkpath(gfx);
+        writeFile(folder.filePath("Vortan.exe"), "x");
+    }
+    // Levels from to to, each with all three of its files.
+    void take(int from, int to) const {
+        for (int n = from; n <= to; ++n)
+            for (const char* name : {"level%1.quox", "levelm%1.quox", "level%1t.quox"})
+                writeFile(gfx + QString(name).arg(n, 2, 10, QChar('0')), "x");
+    }
+    // What to lay into the editor's own folder: a level folder, and the game remembered.
+    std::function<void(const QString&)> remembered() const {
+        return [this](const QString& own) {
+            QDir().mkpath(own + "/levels");
+            writeFile(own + "/gameFolder.txt", (folder.path() + "/").toUtf8());
+        };
+    }
+};
+
+} // namespace vortan::test

@@ -1,0 +1,86 @@
+#include "support/ImageCompare.h"
+#include "support/TestEditor.h"
+
+using namespace vortan;
+using namespace vortan::test;
+
+TEST(Viewport, ScrollingClampsRoundsAndZooms) {
+    // Zoomed, (width + 6) div 6 columns of 6 x 6 blocks cover the viewport; a narrower layer leaves some
+    // black.
+    // clang-format off
+    for (auto [viewportWidth, viewportHeight, levelWidth, zoomed, x, y, xOffset, yOffset] : {
+             std::tuple{237, 221, 821, false, -5.0f, -1.0f, 0, 0}, {237, 221, 821, false, 5000.0f, 5000.0f, 584, 448},
+             {237, 221, 821, false, 2.5f, 4.5f, 2, 4}, {237, 221, 227, false, 0.0f, 0.0f, -10, 0},
+             {240, 222, 821, true, 5000.0f, 5000.0f, 780, 631}, {239, 221, 821, true, 5000.0f, 5000.0f, 781, 632}}) {
+        // clang-format on
+        QImage layer(levelWidth, 669, QImage::Format_RGB32); // each pixel's colour is its index
+        for (int i = 0; i < levelWidth * 669; ++i)
+            layer.setPixel(i % levelWidth, i / levelWidth, toPixel(Colour(i)));
+        LevelDocument level;
+        level.colourLayer().setBackgroundPicture(layer);
+        View view;
+        view.viewport().resize(viewportWidth, viewportHeight);
+        view.setZoomed(zoomed);
+        view.scrollTo(level, x, y);
+        EXPECT_EQ(QPoint(view.xOffset(), view.yOffset()), QPoint(xOffset, yOffset))
+            << viewportWidth << " " << x;
+        const int n = zoomed ? View::kZoomFactor : 1;
+        EXPECT_TRUE(pixelsAre(view.viewport(), [&](int vx, int vy) {
+            return xOffset + vx / n < 0 ? kBlack : Colour((yOffset + vy / n) * levelWidth + xOffset + vx / n);
+        }));
+    }
+}
+
+TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
+    TestEditor e;
+    e.newLevel(808, 808); // 8 level pixels a navigator pixel
+    e->level().colourLayer().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
+    e->level().materialMap().fillRect(0, 0, 807, 807, kWater);
+    e->refreshNavigatorIfStale(); // nothing said the level changed: no redraw
+    EXPECT_EQ(e->view().navigator().pixelAt(60, 10), kBlack);
+    e->view().markNavigatorStale();
+    e->refreshNavigatorIfStale();
+    const Picture& layer = e->level().colourLayer();
+    EXPECT_TRUE(pixelsAre(e->view().navigator(), [&](int x, int y) { return layer.pixelAt(8 * x, 8 * y); }));
+    auto offset = [&] { return QPoint(e->view().xOffset(), e->view().yOffset()); };
+    e->pressInNavigator({10, 5});
+    e->moveInNavigator(Qt::NoButton, {99, 99});
+    for (QPointF frame : {QPointF(-1, 5), QPointF(101, 5), QPointF(5, -1), QPointF(5, 100)})
+        e->pressInNavigator(frame);
+    EXPECT_EQ(offset(), QPoint(80, 40));
+    e->moveInNavigator(Qt::LeftButton, {99, 99});
+    EXPECT_EQ(offset(), QPoint(808 - 623, 808 - 516));
+    e->pressInNavigator({0, 0});
+    EXPECT_EQ(offset(), QPoint(0, 0));
+    e->showView(View::Shown::Map);
+    EXPECT_EQ(e->view().navigator().pixelAt(30, 10), kWater);
+    for (bool changed : {false, true}) { // the Thumbnail view rebuilds it only after a change
+        e->showView(View::Shown::Level);
+        e->level().setUnsavedChanges(changed);
+        e->showView(View::Shown::Thumbnail);
+        EXPECT_EQ(e->view().thumbnail().pixelAt(33, 48), changed ? kBlack : kWhite); // framed from column 33
+    }
+}
+
+TEST(Thumbnail, FramesAMiniatureOfTheLevelBelowItsName) {
+    Picture name(192, 48, kWhite); // centred, its bottom at row 32
+    QFont font("Liberation Serif");
+    font.setPointSizeF(14.25);
+    name.setFont(font);
+    name.drawText(96 - name.textWidth("Deep") / 2.0f, float(32 - name.textHeight()), "Deep", kBlack);
+    for (auto [w, h, x0, columns, rows] :
+         {std::array{1000, 700, 18, 157, 110}, {4000, 100, 1, 191, 5}, {1000, 941, 29, 135, 126}}) {
+        LevelDocument level;
+        level.setName("Deep");
+        level.colourLayer().setBackgroundPicture(filledImage(w, h, rgb(100, 100, 100)));
+        level.materialMap().setBackgroundPicture(filledImage(w, h, h == 941 ? kWater : kBlack));
+        View view;
+        view.buildThumbnail(level, {});
+        const Colour inside = h == 941 ? kWater : rgb(100, 100, 100); // water shows pure blue
+        EXPECT_TRUE(pixelsAre(view.thumbnail(), [&](int x, int y) {
+            if (y < 48) return name.pixelAt(x, y);
+            if (x < x0 || x >= x0 + columns || y >= 48 + rows) return kWhite;
+            return x == x0 || x == x0 + columns - 1 || y == 48 || y == 47 + rows ? kBlack : inside;
+        })) << w;
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/Picture.h"
+
+#include <QWidget>
+
+namespace vortan {
+
+// A picture box on screen: a two-pixel sunken frame around a picture's pixels. Its
+// geometry is the outer size; the picture's (0, 0) sits inside the frame.
+class PictureWidget : public QWidget {
+    Q_OBJECT
+  public:
+    PictureWidget(const Picture& picture, QWidget* parent);
+
+  signals:
+    // The window system needs the pixels again (shown or resized).
+    void repaintRequested();
+    // Positions in the picture's pixels; the frame lies outside them.
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
+    void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    const Picture& picture_;
+};
+
+} // namespace vortan
