@@ -1,4 +1,5 @@
 #include "app/Editor.h"
+#include "core/Memory.h"
 #include "core/Numbers.h"
 #include "dialogs/RandomName.h"
 #include "files/Export.h"
@@ -17,7 +18,7 @@ constexpr QSize kStartWindow{760, 573};
 
 Editor::Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random)
     : ui_(ui), ownFolder_(std::move(ownFolder)), random_(std::move(random)), gameFolder_(ownFolder_),
-      newLevelForm_(ui, *random_), optionsForm_(*random_), windowOuter_(kStartWindow) {}
+      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow) {}
 
 bool Editor::start() {
     if (started_) return false;
@@ -40,7 +41,7 @@ LongWork Editor::work(bool withProgress) {
             progressSum_ = progressSum_ + step;
             const int32_t p = std::min(roundHalfEven(progressSum_ / 100.0f / progressPasses_), 100);
             controls_.red = QString::number(p) + "%";
-            emit controlsChanged();
+            emit labelsChanged();
         };
     return w;
 }
@@ -112,6 +113,8 @@ void Editor::buildThumbnail() {
 // --- commands --------------------------------------------------------------------------
 
 Editor::CommandScope::CommandScope(Editor& e) : e_(e) {
+    // A stroke whose release never came ends here, before the command changes the level.
+    e_.level_.history().end();
     if (e_.commandDepth_++ > 0) return;
     e_.controls_.viewportEnabled = false;
     e_.controls_.busy = true;
@@ -288,7 +291,9 @@ void Editor::exportToGame() {
     }
 
     // The map is closed with the wall frame at every export.
+    level_.history().begin("Wall frame");
     LevelDocument::drawFrame(level_.materialMap(), kWall);
+    level_.history().end();
     if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
 
     const int firstFree = gameFolder_.firstFreeNumber();
@@ -311,7 +316,9 @@ void Editor::levelToMap() {
     if (busy()) return;
     CommandScope scope(*this);
     startProgress(1);
+    level_.history().begin("Level -> Map");
     convertLevelToMap(level_, work(true));
+    level_.history().end();
     if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
     view_.markNavigatorStale();
 }
@@ -350,8 +357,8 @@ void Editor::switchView(View::Shown shown) {
         emit controlsChanged();
         focusViewportIfAllowed();
     }
-    // An undo after a view switch returns to the state at the switch.
-    level_.takeUndoCopy();
+    // Backspace after a view switch returns to the state at the switch.
+    level_.history().mark();
     redrawViewport();
     view_.markNavigatorStale();
     refreshNavigatorIfStale();
@@ -417,34 +424,70 @@ void Editor::loadBrushPicture() {
 
 // --- the mouse and keys ---------------------------------------------------------------------
 
-void Editor::showLabels(const Painter::Outcome& outcome) {
+void Editor::showOutcome(const Painter::Outcome& outcome) {
     if (outcome.brushChanged) brushChanged();
     if (outcome.levelChanged) levelChanged();
+    if (outcome.redrawn || !outcome.changed.isEmpty())
+        emit pictureChanged(ShownPicture::Viewport, outcome.redrawn ? QRect() : outcome.changed);
     if (!outcome.pointed) return; // beside the level the labels keep their values
     const Colour c = *outcome.pointed;
-    controls_.red = QString::number(redOf(c)) + " ";
-    controls_.green = QString::number(greenOf(c)) + " ";
-    controls_.blue = QString::number(blueOf(c)) + " ";
-    emit controlsChanged();
+    const QString red = QString::number(redOf(c)) + " ", green = QString::number(greenOf(c)) + " ",
+                  blue = QString::number(blueOf(c)) + " ";
+    if (red == controls_.red && green == controls_.green && blue == controls_.blue) return;
+    controls_.red = red;
+    controls_.green = green;
+    controls_.blue = blue;
+    emit labelsChanged();
 }
 
 void Editor::pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
     // The frame around the viewport is no drawing area: a press there would reach level
     // pixels the user cannot see.
     if (!controls_.viewportEnabled || !view_.onViewport(at)) return;
-    level_.takeUndoCopy();
-    showLabels(painter_.press(button, modifiers, at));
-    emit pictureChanged(ShownPicture::Viewport);
+    // Backspace goes back to here; everything up to the release is one step.
+    level_.history().mark();
+    level_.history().begin("Paint");
+    showOutcome(painter_.press(button, modifiers, at));
 }
 
 void Editor::moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
     if (!controls_.viewportEnabled) return;
-    showLabels(painter_.move(buttons, modifiers, at));
-    emit pictureChanged(ShownPicture::Viewport);
+    showOutcome(painter_.move(buttons, modifiers, at));
 }
 
-void Editor::keyInViewport(int key, Qt::KeyboardModifiers) {
+void Editor::releaseInViewport() {
+    painter_.release();
+    level_.history().end();
+}
+
+void Editor::wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers) {
     if (!controls_.viewportEnabled) return;
+    // Shift turns the wheel sideways; some systems send that as a sideways turn already.
+    const bool sideways = modifiers & Qt::ShiftModifier || angle.y() == 0;
+    wheelTurn_ += sideways ? (angle.x() != 0 ? angle.x() : angle.y()) : angle.y();
+    const int notches = wheelTurn_ / 120; // a notch is 120; smooth wheels add up to one
+    wheelTurn_ -= notches * 120;
+    for (int i = 0; i < std::abs(notches); ++i)
+        keyInViewport(sideways ? (notches > 0 ? Qt::Key_Left : Qt::Key_Right)
+                               : (notches > 0 ? Qt::Key_Up : Qt::Key_Down),
+                      Qt::NoModifier);
+}
+
+void Editor::undoOrRedo(bool redo) {
+    History& history = level_.history();
+    if (!(redo ? history.canRedo() : history.canUndo())) return;
+    redo ? history.redo() : history.undo();
+    levelChanged();
+    redrawViewport();
+}
+
+void Editor::keyInViewport(int key, Qt::KeyboardModifiers modifiers) {
+    if (!controls_.viewportEnabled) return;
+    if (modifiers & Qt::ControlModifier) {
+        // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
+        if (key == Qt::Key_Z) return undoOrRedo(modifiers & Qt::ShiftModifier);
+        if (key == Qt::Key_Y) return undoOrRedo(true);
+    }
     const int step = view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
     const float x = float(view_.xOffset()), y = float(view_.yOffset());
     switch (key) {
@@ -473,19 +516,21 @@ void Editor::keyInViewport(int key, Qt::KeyboardModifiers) {
         view_.scrollTo(level_, x + float(step), y);
         break;
     case Qt::Key_Backspace:
-        // The undo copy of the last press or view switch, as often as asked; never a
-        // copy of another level.
-        if (!level_.restoreUndoCopy()) return;
+        // Back to the state at the last press or view switch, as one step; never to a
+        // state of another level.
+        if (!level_.history().backToMark()) return;
+        // The map that Level -> Map clears back to is the one restored here.
+        level_.materialMap().keepAsBackground();
         yield();
         view_.redraw(level_);
         yield();
         break;
     case Qt::Key_F:
         brush_.mirror();
-        painter_.redrawPreview();
         brushChanged();
+        emit pictureChanged(ShownPicture::Viewport, painter_.redrawPreview());
         yield();
-        break;
+        return;
     default:
         // Digits 1 to 9, on the main keyboard or the keypad: a disc of radius 4 x digit - 2.
         if (key < Qt::Key_1 || key > Qt::Key_9) return;

@@ -20,7 +20,7 @@
 namespace vortan {
 
 // The pictures a window shows; the editor says when one has new pixels.
-enum class ShownPicture { Viewport, Navigator, Thumbnail, ColourBrush, MaterialBrush };
+enum class ShownPicture { Viewport, Navigator, Thumbnail, ColourBrush, MaterialBrush }; // in this order
 enum class FocusTarget { Viewport, Thumbnail };
 
 // What the window's controls show. The editor changes it and announces the change;
@@ -97,8 +97,14 @@ class Editor : public QObject {
     void pressOnBrush(Qt::MouseButton button, bool colourBrush);
 
     // --- the mouse and keys ---------------------------------------------------------------
+    // A press, the moves with the button held and the release make one step of the
+    // history.
     void pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void releaseInViewport();
+    // The wheel scrolls by the arrow keys' step, sideways with Shift; angle in eighths
+    // of a degree, 120 a notch.
+    void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers);
     void keyInViewport(int key, Qt::KeyboardModifiers modifiers);
     void pressInNavigator(QPointF at);
     void moveInNavigator(Qt::MouseButtons buttons, QPointF at);
@@ -120,7 +126,10 @@ class Editor : public QObject {
 
   signals:
     void controlsChanged();
-    void pictureChanged(vortan::ShownPicture which);
+    // The values under the pointer (or the progress) changed; nothing else did.
+    void labelsChanged();
+    // A picture has new pixels in `area`, or everywhere when it is empty.
+    void pictureChanged(vortan::ShownPicture which, QRect area = {});
     void focusRequested(vortan::FocusTarget target);
     void closeRequested();
 
@@ -135,7 +144,8 @@ class Editor : public QObject {
     void adoptSizeOf(int layer);
     void levelChanged();
     void showTitle();
-    void showLabels(const Painter::Outcome& outcome);
+    void showOutcome(const Painter::Outcome& outcome);
+    void undoOrRedo(bool redo);
     void brushChanged();
     void focusViewportIfAllowed();
     void redrawViewport();
@@ -165,6 +175,7 @@ class Editor : public QObject {
     bool started_ = false;
     int commandDepth_ = 0;
     bool closePending_ = false;
+    int wheelTurn_ = 0;
 };
 
 } // namespace vortan

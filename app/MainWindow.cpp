@@ -128,6 +128,8 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
             });
     connect(viewport, &PictureWidget::mousePressed, &editor_, &Editor::pressInViewport);
     connect(viewport, &PictureWidget::mouseMoved, &editor_, &Editor::moveInViewport);
+    connect(viewport, &PictureWidget::mouseReleased, &editor_, &Editor::releaseInViewport);
+    connect(viewport, &PictureWidget::wheelTurned, &editor_, &Editor::wheelInViewport);
     connect(viewport, &PictureWidget::keyPressed, &editor_, &Editor::keyInViewport);
     connect(levelToMapButton, &QPushButton::clicked, &editor_, &Editor::levelToMap);
     connect(saveButton, &QPushButton::clicked, &editor_, &Editor::saveLevel);
@@ -141,6 +143,7 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     connect(timer, &QTimer::timeout, &editor_, &Editor::refreshNavigatorIfStale);
     timer->start(2500);
     connect(&editor_, &Editor::controlsChanged, this, &MainWindow::syncControls);
+    connect(&editor_, &Editor::labelsChanged, this, &MainWindow::syncLabels);
     connect(&editor_, &Editor::pictureChanged, this, &MainWindow::showPicture);
     connect(&editor_, &Editor::focusRequested, this, [this](FocusTarget t) {
         // Qt ignores the focus on a disabled widget: the viewport is enabled first.
@@ -163,9 +166,7 @@ void MainWindow::syncControls() {
     const View& view = editor_.view();
     const bool levelOrMap = view.shown() != View::Shown::Thumbnail;
     setWindowTitle(c.title);
-    redLabel->setText(c.red);
-    greenLabel->setText(c.green);
-    blueLabel->setText(c.blue);
+    syncLabels();
     // While a command runs (and yields), nothing that starts another or changes what
     // it works on takes input.
     for (QWidget* w :
@@ -188,24 +189,16 @@ void MainWindow::syncControls() {
     navigator->setGeometry(8, 416, kNavigatorOuterWidth, view.navigatorOuterHeight());
 }
 
-void MainWindow::showPicture(ShownPicture which) {
-    switch (which) {
-    case ShownPicture::Viewport:
-        viewport->update();
-        break;
-    case ShownPicture::Navigator:
-        navigator->update();
-        break;
-    case ShownPicture::Thumbnail:
-        thumbnail->update();
-        break;
-    case ShownPicture::ColourBrush:
-        colourBrush->update();
-        break;
-    case ShownPicture::MaterialBrush:
-        materialBrush->update();
-        break;
-    }
+void MainWindow::showPicture(ShownPicture which, QRect area) {
+    PictureWidget* const widgets[] = {viewport, navigator, thumbnail, colourBrush, materialBrush};
+    widgets[int(which)]->showChange(area);
+}
+
+void MainWindow::syncLabels() {
+    const Controls& c = editor_.controls();
+    redLabel->setText(c.red);
+    greenLabel->setText(c.green);
+    blueLabel->setText(c.blue);
 }
 
 void MainWindow::resizeEvent(QResizeEvent*) {

@@ -53,7 +53,8 @@ class MainWindow : public QWidget {
 
   private:
     void syncControls();
-    void showPicture(ShownPicture which);
+    void syncLabels();
+    void showPicture(ShownPicture which, QRect area);
     QPushButton* addButton(const char* caption, int y, const char* tooltip);
     QLabel* addValueLabel(int x, QColor background, const char* tooltip);
 

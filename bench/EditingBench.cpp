@@ -1,5 +1,5 @@
-// What the user waits for while editing the largest level the random generator makes:
-// strokes, the viewport, the navigator and thumbnail, Level -> Map, undo, the cave.
+// The editor's work on the largest level the random generator makes: stroke moves, the
+// viewport, the navigator and thumbnail, Level -> Map, the cave.
 #include "support/TestEditor.h"
 
 #include <benchmark/benchmark.h>
@@ -70,14 +70,6 @@ static void BM_LevelToMap(benchmark::State& state) {
         (*e)->levelToMap();
 }
 BENCHMARK(BM_LevelToMap)->Unit(benchmark::kMillisecond);
-
-static void BM_UndoRestore(benchmark::State& state) {
-    auto e = largeLevel();
-    (*e)->pressInViewport(Qt::LeftButton, Qt::NoModifier, QPointF(100, 100));
-    for (auto _ : state)
-        (*e)->keyInViewport(Qt::Key_Backspace, Qt::NoModifier);
-}
-BENCHMARK(BM_UndoRestore)->Unit(benchmark::kMillisecond);
 
 // The random cave at its largest size; the walls, rocks and pool take seeded draws.
 static void BM_RandomLevel(benchmark::State& state) {

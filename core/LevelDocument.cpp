@@ -8,11 +8,10 @@ constexpr auto kFollows = Picture::Sizing::FollowsPicture;
 
 LevelDocument::LevelDocument()
     : layers_{Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows),
-              Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows)},
-      undoCopy_{Picture(0, 0, kBlack, kFollows), Picture(0, 0, kBlack, kFollows)} {}
+              Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows)} {}
 
 void LevelDocument::makeEmpty(int width, int height, Colour frameColour) {
-    undoBelongsToLevel_ = false;
+    history_.clear();
     for (int i = 0; i < 2; ++i) {
         Picture& layer = layers_[size_t(i)];
         layer.resize(width, height);
@@ -37,22 +36,7 @@ void LevelDocument::drawFrame(Picture& layer, Colour c) {
 void LevelDocument::matchSizeTo(int index) {
     const Picture& source = layers_[size_t(index)];
     layers_[size_t(1 - index)].resize(source.width(), source.height());
-    undoBelongsToLevel_ = false;
-}
-
-void LevelDocument::takeUndoCopy() {
-    for (size_t k = 0; k < 2; ++k)
-        undoCopy_[k].setBackgroundPicture(layers_[k].image());
-    undoBelongsToLevel_ = true;
-}
-
-bool LevelDocument::restoreUndoCopy() {
-    if (!undoBelongsToLevel_) return false;
-    // The copy becomes each layer's background, which the level-to-map conversion
-    // clears the map back to.
-    for (size_t k = 0; k < 2; ++k)
-        layers_[k].setBackgroundPicture(undoCopy_[k].image());
-    return true;
+    history_.clear();
 }
 
 } // namespace vortan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/History.h"
 #include "core/Picture.h"
 
 #include <QString>
@@ -9,7 +10,7 @@ namespace vortan {
 
 // The level being edited: its colour layer (what the player sees) and its material map
 // (what the game does at each pixel), always of the same size; its name; whether it has
-// changes that were not saved; and the undo copy of both layers.
+// changes that were not saved; and the history of its edits.
 class LevelDocument {
   public:
     // Index of a layer, also the layer a view shows.
@@ -19,6 +20,8 @@ class LevelDocument {
     static constexpr QSize kStartSize{821, 669};
 
     LevelDocument();
+    LevelDocument(const LevelDocument&) = delete;
+    LevelDocument& operator=(const LevelDocument&) = delete;
 
     Picture& layer(int index) { return layers_[size_t(index)]; }
     const Picture& layer(int index) const { return layers_[size_t(index)]; }
@@ -36,28 +39,23 @@ class LevelDocument {
 
     // Both layers emptied at a new size, each with a wall frame: 17 pixels at the top
     // and left, 16 at the bottom and right, in frameColour on the colour layer and as
-    // Wall on the map. The undo copy no longer belongs to the level.
+    // Wall on the map. The history starts afresh.
     void makeEmpty(int width, int height, Colour frameColour);
     // After a picture was given to one layer: the other takes its size, keeping its
-    // pixels, cut or extended with black.
+    // pixels, cut or extended with black. The history starts afresh.
     void matchSizeTo(int index);
     // The wall frame, also drawn into the map at every export.
     static void drawFrame(Picture& layer, Colour c);
 
-    // The undo copy: both layers as they are now.
-    void takeUndoCopy();
-    // Puts the copy back into both layers. False, changing nothing, when the copy holds
-    // no state of this level (none taken yet, or one of a level since replaced).
-    bool restoreUndoCopy();
-    bool hasUndoCopy() const { return undoBelongsToLevel_; }
-    void forgetUndoCopy() { undoBelongsToLevel_ = false; }
+    // Every change of a layer is a step of the history, or starts it afresh.
+    History& history() { return history_; }
+    const History& history() const { return history_; }
 
   private:
     std::array<Picture, 2> layers_;
-    std::array<Picture, 2> undoCopy_;
-    bool undoBelongsToLevel_ = false;
     QString name_ = "EMPTY";
     bool unsaved_ = false;
+    History history_{{&layers_[0], &layers_[1]}};
 };
 
 } // namespace vortan

@@ -63,7 +63,8 @@ void copyTopLeft(QImage& to, const QImage& from) {
 }
 
 // Fills [x1, x2] x [y1, y2], cut to the image; the corners may lie anywhere.
-void fillBox(QImage& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, Colour c) {
+void fillBox(Picture& p, int64_t x1, int64_t y1, int64_t x2, int64_t y2, Colour c) {
+    QImage& img = p.pixels();
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
     x1 = std::max<int64_t>(x1, 0);
@@ -71,12 +72,13 @@ void fillBox(QImage& img, int64_t x1, int64_t y1, int64_t x2, int64_t y2, Colour
     x2 = std::min<int64_t>(x2, img.width() - 1);
     y2 = std::min<int64_t>(y2, img.height() - 1);
     if (x1 > x2 || y1 > y2) return;
-    const uint32_t p = toPixel(c);
+    p.aboutToChange(QRect(QPoint(int(x1), int(y1)), QPoint(int(x2), int(y2))));
+    const uint32_t pixel = toPixel(c);
     uchar* bits = img.bits();
     const qsizetype bpl = img.bytesPerLine();
     for (int64_t y = y1; y <= y2; ++y) {
         uint32_t* row = rowOf(bits, bpl, int(y));
-        std::fill(row + x1, row + x2 + 1, p);
+        std::fill(row + x1, row + x2 + 1, pixel);
     }
 }
 
@@ -258,12 +260,14 @@ void Picture::setBackgroundPicture(const QImage& picture) {
 
 void Picture::clear() {
     if (image_.isNull()) return;
+    aboutToChange(image_.rect());
     image_.fill(toPixel(background_));
     if (!backgroundPicture_.isNull()) copyTopLeft(image_, backgroundPicture_);
 }
 
 void Picture::setPixel(int x, int y, Colour c) {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    aboutToChange({x, y, 1, 1});
     reinterpret_cast<uint32_t*>(image_.scanLine(y))[x] = toPixel(c);
 }
 
@@ -314,6 +318,14 @@ void Picture::drawLine(float x1, float y1, float x2, float y2, Colour c) {
     }
     if (tLo > tHi) return;
 
+    {
+        // The segment's bounding box on the picture.
+        const int64_t mA = m0 + sm * tLo, mB = m0 + sm * tHi;
+        const int64_t nA = std::clamp<int64_t>(std::min(n0, n0 + dn), 0, nSize - 1);
+        const int64_t nB = std::clamp<int64_t>(std::max(n0, n0 + dn), 0, nSize - 1);
+        const QPoint from(int(std::min(mA, mB)), int(nA)), to(int(std::max(mA, mB)), int(nB));
+        aboutToChange(steep ? QRect(QPoint(from.y(), from.x()), QPoint(to.y(), to.x())) : QRect(from, to));
+    }
     const Wide num0 = Wide(2) * tLo * a + b;
     int64_t offset = int64_t(num0 / (Wide(2) * b));
     int64_t rem = int64_t(num0 % (Wide(2) * b));
@@ -336,7 +348,7 @@ void Picture::drawLine(float x1, float y1, float x2, float y2, Colour c) {
 
 void Picture::fillRect(float x1, float y1, float x2, float y2, Colour c) {
     if (std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2)) return;
-    fillBox(image_, roundCoord(x1), roundCoord(y1), roundCoord(x2), roundCoord(y2), c);
+    fillBox(*this, roundCoord(x1), roundCoord(y1), roundCoord(x2), roundCoord(y2), c);
 }
 
 void Picture::fillDisc(float x, float y, float radius, Colour c) {
@@ -351,6 +363,10 @@ void Picture::fillDisc(float x, float y, float radius, Colour c) {
         std::max<int64_t>(0, int64_t(std::ceil(std::clamp(cy - r, -kCoordLimit, kCoordLimit))));
     const int64_t bottom =
         std::min<int64_t>(height - 1, int64_t(std::floor(std::clamp(cy + r, -kCoordLimit, kCoordLimit))));
+    if (top > bottom) return;
+    const int left = int(std::clamp(std::floor(cx - r), 0.0, double(width - 1)));
+    const int right = int(std::clamp(std::ceil(cx + r), 0.0, double(width - 1)));
+    aboutToChange(QRect(QPoint(left, int(top)), QPoint(right, int(bottom))));
     const uint32_t p = toPixel(c);
     uchar* bits = image_.bits();
     const qsizetype bpl = image_.bytesPerLine();
@@ -362,6 +378,7 @@ void Picture::fillDisc(float x, float y, float radius, Colour c) {
 
 void Picture::drawText(float x, float y, const QString& text, Colour c) {
     if (image_.isNull() || std::isnan(x) || std::isnan(y)) return;
+    aboutToChange(image_.rect());
     QPainter painter(&image_);
     painter.setFont(font_);
     painter.setPen(QColor(redOf(c), greenOf(c), blueOf(c)));
@@ -421,6 +438,7 @@ void transfer(Picture& dst, int dx, int dy, int w, int h, const Picture& src, in
     cw = std::min({cw, int64_t(to.width()) - x0, int64_t(from.width()) - u0});
     ch = std::min({ch, int64_t(to.height()) - y0, int64_t(from.height()) - v0});
     if (cw <= 0 || ch <= 0) return;
+    dst.aboutToChange(QRect(int(x0), int(y0), int(cw), int(ch)));
     const int n = int(cw);
 
     if (&from == &to) {
@@ -484,6 +502,8 @@ void enlargeRect(Picture& dst, int dx, int dy, int dw, int dh, const Picture& sr
     }
     if (columns.empty()) return;
     const int n = int(columns.size());
+    dst.aboutToChange(
+        QRect(int(dx + first), int(std::max<int64_t>(0, dy)), n, int(std::max<int64_t>(0, dh))));
 
     static thread_local std::vector<uint32_t> rowBuffer;
     rowBuffer.resize(size_t(n));
@@ -517,6 +537,7 @@ bool floodFill(Picture& p, int x, int y, Colour region, Colour fill) {
     uchar* bits = img.bits();
     const qsizetype bpl = img.bytesPerLine();
     if (rowOf(bits, bpl, y)[x] != target) return false;
+    const bool watched = p.watched();
 
     // Span fill with its own stack: each seed is a stretch of a row to look at, and
     // filled pixels no longer match, so every pixel is filled once. The parent row
@@ -540,6 +561,7 @@ bool floodFill(Picture& p, int x, int y, Colour region, Colour fill) {
             int32_t rowsLeft = seed.dy > 0 ? height - seed.y : seed.y + 1;
             while (row[xc] == target && (wallLeft || row[xc - 1] != target) &&
                    (wallRight || row[xc + 1] != target)) {
+                if (watched) p.aboutToChange({int(xc), seed.y, 1, 1});
                 row[xc] = paint;
                 if (--rowsLeft == 0) break;
                 row = reinterpret_cast<uint32_t*>(reinterpret_cast<uchar*>(row) + step);
@@ -557,6 +579,7 @@ bool floodFill(Picture& p, int x, int y, Colour region, Colour fill) {
                 // The first run reaches left beyond the stretch: that part may also
                 // spill back into the row the stretch came from.
                 left = lastOther(row, 0, x1 - 1, target) + 1;
+                if (watched) p.aboutToChange({int(left), seed.y, int(x1 - left), 1});
                 std::fill(row + left, row + x1, paint);
                 push(left, x1 - 1, py, -seed.dy);
             }
@@ -567,6 +590,7 @@ bool floodFill(Picture& p, int x, int y, Colour region, Colour fill) {
             // row[x1] is the region's colour: fill the run [x1, end).
             int64_t end = x1 + 1;
             if (end < width && row[end] == target) end = firstOther(row, end + 1, width, target);
+            if (watched) p.aboutToChange({int(x1), seed.y, int(end - x1), 1});
             if (end - x1 == 1)
                 row[x1] = paint;
             else

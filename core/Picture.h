@@ -43,10 +43,27 @@ class Picture {
     // as the background that clear() brings back; an empty image removes it.
     void setBackgroundPicture(const QImage& picture);
     const QImage& backgroundPicture() const { return backgroundPicture_; }
+    // What the picture shows now becomes the background that clear() brings back. The
+    // pixels are shared until the next change copies them.
+    void keepAsBackground() { backgroundPicture_ = image_; }
 
-    // The pixels (Format_RGB32).
+    // The pixels (Format_RGB32). Whoever writes through pixels() says so first with
+    // aboutToChange, as every drawing operation here does.
     const QImage& image() const { return image_; }
     QImage& pixels() { return image_; }
+
+    // Told before pixels of a picture change; the level's history copies what it will need.
+    class Watcher {
+      public:
+        virtual ~Watcher() = default;
+        virtual void aboutToChange(const Picture& picture, const QRect& area) = 0;
+    };
+    void setWatcher(Watcher* watcher) { watcher_ = watcher; }
+    bool watched() const { return watcher_ != nullptr; }
+    // The rectangle may reach past the picture; only the part on it counts.
+    void aboutToChange(const QRect& area) {
+        if (watcher_) watcher_->aboutToChange(*this, area);
+    }
 
     // Back to the background colour and the background picture.
     void clear();
@@ -72,6 +89,7 @@ class Picture {
     Colour background_;
     Sizing sizing_;
     QFont font_;
+    Watcher* watcher_ = nullptr;
 };
 
 // Block transfers of the w x h rectangle of src at (sx, sy) to dst at (dx, dy). Pixels

@@ -1,4 +1,6 @@
 #include "dialogs/Forms.h"
+#include "core/History.h"
+#include "core/Memory.h"
 #include "core/Numbers.h"
 #include "core/Picture.h"
 #include "dialogs/RandomName.h"
@@ -20,7 +22,8 @@ constexpr double kGameLimit = 2097152; // the game loads no level of 2 MB or mor
 
 } // namespace
 
-NewLevelForm::NewLevelForm(UserDialogs& ui, RandomSource& random) : ui_(ui), random_(random) {
+NewLevelForm::NewLevelForm(UserDialogs& ui, RandomSource& random, qint64 memory)
+    : ui_(ui), random_(random), memory_(memory) {
     sizeChanged();
 }
 
@@ -69,7 +72,8 @@ bool NewLevelForm::accept() {
     const int64_t w = wholeSize(width_), h = wholeSize(height_);
     if (w == 0) return refuse("The width must be a whole number of pixels, 1 or more.");
     if (h == 0) return refuse("The height must be a whole number of pixels, 1 or more.");
-    if (w > kMaxPicturePixels || h > kMaxPicturePixels || w * h > kMaxPicturePixels)
+    const qint64 largest = largestLevel(memory_, History::kDefaultLimit);
+    if (w > largest || h > largest || w * h > largest)
         return refuse(QString("A level of %1 x %2 pixels is too large for this computer's memory. "
                               "Try a smaller width or height.")
                           .arg(w)

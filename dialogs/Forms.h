@@ -13,7 +13,8 @@ namespace vortan {
 // so that the next New shows what the user last left in it.
 class NewLevelForm {
   public:
-    NewLevelForm(UserDialogs& ui, RandomSource& random);
+    // memory: what the process may use, which bounds the level's size.
+    NewLevelForm(UserDialogs& ui, RandomSource& random, qint64 memory);
 
     const QString& name() const { return name_; }
     const QString& widthText() const { return width_; }
@@ -47,6 +48,7 @@ class NewLevelForm {
 
     UserDialogs& ui_;
     RandomSource& random_;
+    qint64 memory_;
     QString name_ = "Type the name of the level here";
     QString width_ = "1280";
     QString height_ = "768";

@@ -35,12 +35,17 @@ void Brush::makeDisc(int radius) {
 void Brush::makeMask() {
     const QImage& brush = colourBrush_.image();
     QImage& mask = mask_.pixels();
+    int left = kSide, right = -1;
     for (int y = 0; y < kSide; ++y) {
         auto* src = reinterpret_cast<const uint32_t*>(brush.constScanLine(y));
         auto* dst = reinterpret_cast<uint32_t*>(mask.scanLine(y));
-        for (int x = 0; x < kSide; ++x)
-            dst[x] = toPixel((src[x] & 0xFFFFFF) != 0 ? kBlack : kWhite);
+        for (int x = 0; x < kSide; ++x) {
+            const bool shape = (src[x] & 0xFFFFFF) != 0;
+            dst[x] = toPixel(shape ? kBlack : kWhite);
+            if (shape) left = std::min(left, x), right = std::max(right, x);
+        }
     }
+    paintedWidth_ = std::max(0, right - left + 1);
 }
 
 void Brush::chooseMaterial(const QString& entry) {

@@ -23,6 +23,8 @@ class Brush {
     const Picture& colourBrush() const { return colourBrush_; }
     const Picture& materialBrush() const { return materialBrush_; }
     const Picture& mask() const { return mask_; }
+    // How wide the brush paints: the columns its shape spans.
+    int paintedWidth() const { return paintedWidth_; }
     // The entry the material list shows; it may lag behind a material that is none of
     // the list's (black, or a colour picked from the map).
     const QString& listEntry() const { return listEntry_; }
@@ -51,6 +53,7 @@ class Brush {
     Colour colour_ = rgb(55, 100, 120);
     Colour material_ = kWall;
     int radius_ = 20;
+    int paintedWidth_ = 0;
     QString listEntry_;
     Picture colourBrush_{kSide, kSide};
     Picture materialBrush_{kSide, kSide};

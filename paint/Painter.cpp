@@ -1,6 +1,8 @@
 #include "paint/Painter.h"
 #include "core/Numbers.h"
 
+#include <cmath>
+
 namespace vortan {
 
 namespace {
@@ -41,7 +43,8 @@ Painter::Outcome Painter::press(Qt::MouseButton button, Qt::KeyboardModifiers mo
         fillOrPick(button, {roundHalfEven(lx), roundHalfEven(ly)}, o, &filled);
         o.levelChanged = filled; // a fill counts as a change even where it met its own colour
     } else if (button == Qt::LeftButton || button == Qt::RightButton) {
-        stamp(at, button == Qt::LeftButton);
+        o.changed = stamp(at, button == Qt::LeftButton);
+        lastStamp_ = at;
         o.levelChanged = true;
     }
     return o;
@@ -57,18 +60,33 @@ Painter::Outcome Painter::move(Qt::MouseButtons buttons, Qt::KeyboardModifiers m
     }
     Outcome o;
     o.pointed = colourAt(float(view_.xOffset()) + x, float(view_.yOffset()) + y);
-    restoreUnderPreview();
+    o.changed = restoreUnderPreview();
     previewLeft_ = brushCorner(x);
     previewTop_ = brushCorner(y);
-    drawPreview();
+    o.changed |= drawPreview();
     if (!anyModifier(modifiers) && (buttons == Qt::LeftButton || buttons == Qt::RightButton)) {
-        stamp(at, buttons == Qt::LeftButton);
+        o.changed |= stampAlong(at, buttons == Qt::LeftButton);
         o.levelChanged = true;
     }
     return o;
 }
 
-void Painter::stamp(QPointF at, bool paint) {
+QRect Painter::stampAlong(QPointF to, bool paint) {
+    const bool continuing = lastStamp_.has_value();
+    const QPointF from = lastStamp_.value_or(to);
+    lastStamp_ = to;
+    // A quarter of the painted width apart, and never closer than a pixel of travel.
+    const double spacing = std::max(1.0, brush_.paintedWidth() / 4.0);
+    const QPointF way = to - from;
+    const int stamps = std::max(1, int(std::ceil(std::hypot(way.x(), way.y()) / spacing)));
+    QRect changed;
+    // The last stamp is where the stroke already is; a move without one stamps only here.
+    for (int i = continuing ? 1 : stamps; i <= stamps; ++i)
+        changed |= stamp(from + way * (double(i) / stamps), paint);
+    return changed;
+}
+
+QRect Painter::stamp(QPointF at, bool paint) {
     const int left = brushCorner(float(at.x())), top = brushCorner(float(at.y()));
     Picture& viewport = view_.viewport();
     maskRect(viewport, left, top, kSide, kSide, brush_.mask(), 0, 0);
@@ -78,6 +96,7 @@ void Painter::stamp(QPointF at, bool paint) {
     if (paint) paintRect(level_.colourLayer(), lx, ly, kSide, kSide, brush_.colourBrush(), 0, 0);
     maskRect(level_.materialMap(), lx, ly, kSide, kSide, brush_.mask(), 0, 0);
     if (paint) paintRect(level_.materialMap(), lx, ly, kSide, kSide, brush_.materialBrush(), 0, 0);
+    return QRect(left, top, kSide, kSide) & viewport.image().rect();
 }
 
 void Painter::fillOrPick(Qt::MouseButtons button, QPoint at, Outcome& outcome, bool* filledAny) {
@@ -92,6 +111,7 @@ void Painter::fillOrPick(Qt::MouseButtons button, QPoint at, Outcome& outcome, b
         *filledAny = true;
         outcome.levelChanged = a || b;
         view_.redraw(level_);
+        outcome.redrawn = true;
     } else if (button == Qt::RightButton) {
         brush_.take(here, view_.shown() == View::Shown::Level);
         outcome.brushChanged = true;
@@ -125,24 +145,26 @@ Painter::Outcome Painter::editPixel(Qt::MouseButtons buttons, Qt::KeyboardModifi
     // Only the changed block is drawn, straight into the viewport.
     view_.viewport().fillRect(float(kZoom * px), float(kZoom * py), float((px + 1) * kZoom - 1),
                               float((py + 1) * kZoom - 1), block);
+    o.changed = QRect(kZoom * px, kZoom * py, kZoom, kZoom);
     o.levelChanged = true;
     return o;
 }
 
-void Painter::restoreUnderPreview() {
+QRect Painter::restoreUnderPreview() {
     copyRect(view_.viewport(), previewLeft_, previewTop_, kSide, kSide, level_.layer(view_.shownLayer()),
              view_.xOffset() + previewLeft_, view_.yOffset() + previewTop_);
+    return QRect(previewLeft_, previewTop_, kSide, kSide) & view_.viewport().image().rect();
 }
 
-void Painter::drawPreview() {
+QRect Painter::drawPreview() {
     // Always the colour brush, in the Map view too.
     maskRect(view_.viewport(), previewLeft_, previewTop_, kSide, kSide, brush_.mask(), 0, 0);
     paintRect(view_.viewport(), previewLeft_, previewTop_, kSide, kSide, brush_.colourBrush(), 0, 0);
+    return QRect(previewLeft_, previewTop_, kSide, kSide) & view_.viewport().image().rect();
 }
 
-void Painter::redrawPreview() {
-    restoreUnderPreview();
-    drawPreview();
+QRect Painter::redrawPreview() {
+    return restoreUnderPreview() | drawPreview();
 }
 
 void convertLevelToMap(LevelDocument& level, const LongWork& work) {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <qdrawutil.h>
 
 namespace vortan {
@@ -13,13 +14,32 @@ PictureWidget::PictureWidget(const Picture& picture, QWidget* parent) : QWidget(
     setMouseTracking(true); // moves without a button show the values and the preview
 }
 
-void PictureWidget::paintEvent(QPaintEvent*) {
+void PictureWidget::showChange(const QRect& area) {
+    if (area.isEmpty())
+        update();
+    else
+        update(area.translated(kFrame, kFrame));
+}
+
+void PictureWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    qDrawShadePanel(&p, rect(), palette(), true, kFrame);
     const QRect inside = rect().adjusted(kFrame, kFrame, -kFrame, -kFrame);
-    p.fillRect(inside, palette().window());
-    p.setClipRect(inside);
-    p.drawImage(inside.topLeft(), picture_.image());
+    // A stroke repaints small rectangles inside: the frame only when it is reached.
+    if (!inside.contains(event->rect())) qDrawShadePanel(&p, rect(), palette(), true, kFrame);
+    const QRect area = event->rect() & inside;
+    const QRect shown = area & QRect(inside.topLeft(), picture_.size());
+    // Only where the picture does not reach does the window's colour show.
+    for (const QRect& bare : QRegion(area) - QRegion(shown))
+        p.fillRect(bare, palette().window());
+    if (!shown.isEmpty()) p.drawImage(shown, picture_.image(), shown.translated(-inside.topLeft()));
+}
+
+void PictureWidget::mouseReleaseEvent(QMouseEvent*) {
+    emit mouseReleased();
+}
+
+void PictureWidget::wheelEvent(QWheelEvent* event) {
+    emit wheelTurned(event->angleDelta(), event->modifiers());
 }
 
 void PictureWidget::mousePressEvent(QMouseEvent* event) {

@@ -12,6 +12,8 @@ class PictureWidget : public QWidget {
     Q_OBJECT
   public:
     PictureWidget(const Picture& picture, QWidget* parent);
+    // Repaints a rectangle given in the picture's pixels, or all of it when it is empty.
+    void showChange(const QRect& area);
 
   signals:
     // The window system needs the pixels again (shown or resized).
@@ -19,6 +21,8 @@ class PictureWidget : public QWidget {
     // Positions in the picture's pixels; the frame lies outside them.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
+    void mouseReleased();
+    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
   protected:
@@ -27,6 +31,8 @@ class PictureWidget : public QWidget {
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:

@@ -210,7 +210,7 @@ TEST(Window, FileFiltersBecomeQtNameFilters) {
 TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
     ScriptedDialogs ui;
     ScriptedRandom random;
-    NewLevelForm form(ui, random);
+    NewLevelForm form(ui, random, 24ll << 30);
     NewLevelDialog d(form, nullptr);
     d.show();
     EXPECT_EQ(d.windowTitle(), "New Level");

@@ -1,4 +1,6 @@
 #include "dialogs/Forms.h"
+#include "core/History.h"
+#include "core/Memory.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedRandom.h"
 
@@ -12,7 +14,7 @@ const float kLargestDraw = std::nextafter(1.0f, 0.0f); // 0.99999994
 struct NewLevelDialog : ::testing::Test {
     ScriptedDialogs ui;
     ScriptedRandom random;
-    NewLevelForm form{ui, random};
+    NewLevelForm form{ui, random, 24ll << 30}; // this machine's 24 GiB
 };
 } // namespace
 
@@ -61,4 +63,18 @@ TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
         EXPECT_EQ(!ui.messages.empty() && ui.messages.back().title == "New Level", !ok) << w << " x " << h;
     }
     EXPECT_EQ(form.chosenSize(), QSize(8192, 8192));
+}
+
+// The memory the editor may use bounds the level too: two layers and one more beside the
+// history's 256 MB.
+TEST_F(NewLevelDialog, OkRefusesLevelsLargerThanTheMemory) {
+    NewLevelForm small{ui, random, History::kDefaultLimit + 12 * 1000 * 1000};
+    ui.answers = {MsgAnswer::OK};
+    for (auto [w, ok] : {std::pair{"1001", false}, {"1000", true}}) {
+        small.setWidthText(w);
+        small.setHeightText("1000");
+        EXPECT_EQ(small.accept(), ok) << w;
+    }
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(largestLevel(24ll << 30, History::kDefaultLimit), kMaxPicturePixels); // 8192 x 8192 here
 }

@@ -13,8 +13,9 @@ constexpr Colour kRock = rgb(55, 100, 120);
 
 // A new cave, both sides from `size`, its walls of roughness 1 steady but for the first step of the
 // top, bottom, left and right wall; then the rocks and the water. Every draw is taken, and no other.
-LevelDocument cave(float size, const std::array<Pair, 4>& first, const std::deque<float>& rocks,
-                   const std::deque<float>& water, Colour wallColour = kRock) {
+std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first,
+                                    const std::deque<float>& rocks, const std::deque<float>& water,
+                                    Colour wallColour = kRock) {
     ScriptedRandom random;
     random.draws = {size, size, 0.125f};
     const QSize s = randomCaveSize(random);
@@ -27,17 +28,18 @@ LevelDocument cave(float size, const std::array<Pair, 4>& first, const std::dequ
     random.draws.insert(random.draws.end(), rocks.begin(), rocks.end());
     random.draws.insert(random.draws.end(), water.begin(), water.end());
     const int scripted = random.drawn + int(random.draws.size());
-    LevelDocument level;
-    level.makeEmpty(s.width(), s.height(), wallColour);
-    drawRandomCave(level, random, wallColour);
+    auto level = std::make_unique<LevelDocument>();
+    level->makeEmpty(s.width(), s.height(), wallColour);
+    drawRandomCave(*level, random, wallColour);
     EXPECT_EQ(random.drawn, scripted);
     return level;
 }
 
-void expectCave(const LevelDocument& level, const Region& solid, const Region& wet, Colour wall = kRock) {
+void expectCave(const std::unique_ptr<LevelDocument>& level, const Region& solid, const Region& wet,
+                Colour wall = kRock) {
     const Colour walls[] = {wall, kWall}; // in the colour layer, in the map
     for (int layer : {0, 1})
-        EXPECT_TRUE(pixelsAre(level.layer(layer), [&](int x, int y) {
+        EXPECT_TRUE(pixelsAre(level->layer(layer), [&](int x, int y) {
             return solid(x, y) ? walls[layer] : wet(x, y) ? kWater : kBlack;
         }));
 }

@@ -1,0 +1,148 @@
+#include "support/ImageCompare.h"
+#include "support/TestEditor.h"
+#include "support/TestFiles.h"
+
+using namespace vortan;
+using namespace vortan::test;
+
+namespace {
+using State = std::pair<QImage, QImage>;
+State stateOf(Editor& e) {
+    return {e.level().colourLayer().image().copy(), e.level().materialMap().image().copy()};
+}
+::testing::AssertionResult isState(Editor& e, const State& s) {
+    const auto colour = sameImage(s.first, e.level().colourLayer().image());
+    return colour ? sameImage(s.second, e.level().materialMap().image()) : colour;
+}
+} // namespace
+
+// Strokes, fills, zoomed edits, Level -> Map, the export's wall frame and Backspace are
+// each one step: Ctrl+Z walks back through them and Ctrl+Y forward, to the exact pixels.
+TEST(Undo, EveryEditIsOneStepBackAndForth) {
+    GameOnDisk game;
+    TestEditor e(game.remembered());
+    e.newLevel(300, 200);
+    auto press = [&](Qt::MouseButton b, Qt::KeyboardModifiers m, QPointF at) {
+        e->pressInViewport(b, m, at);
+        e->releaseInViewport();
+    };
+    // clang-format off
+    const std::function<void()> edits[] = {
+        [&] { e->keyInViewport(Qt::Key_T, {}); // a fast stroke of water: two far points, nothing between
+              e->pressInViewport(Qt::LeftButton, {}, {60, 60});
+              e->moveInViewport(Qt::LeftButton, {}, {240, 150});
+              e->releaseInViewport(); },
+        [&] { press(Qt::LeftButton, Qt::ControlModifier, {150, 30}); },
+        [&] { e->setZoomed(true); press(Qt::RightButton, {}, {5, 5}); e->setZoomed(false); },
+        [&] { e->levelToMap(); },
+        [&] { press(Qt::RightButton, {}, {0, 0}); },
+        [&] { e.ui.choices = {std::nullopt}; e->exportToGame(); }, // cancelled, but the frame is back in the map
+    };
+    // clang-format on
+    std::vector<State> states{stateOf(*e)};
+    for (const auto& edit : edits) {
+        edit();
+        states.push_back(stateOf(*e));
+        EXPECT_FALSE(isState(*e, states[states.size() - 2])) << states.size(); // each edit changed the level
+    }
+    // No gap along the stroke: the level pixels on its way from (60, 60) to (240, 150) are painted.
+    for (int x = 60; x <= 240; ++x)
+        EXPECT_EQ(states[1].first.pixel(x, 60 + (x - 60) / 2) & 0xFFFFFF, toPixel(kWater) & 0xFFFFFF) << x;
+    for (int i = int(states.size()) - 2; i >= 0; --i) {
+        e->level().setUnsavedChanges(false);
+        e->keyInViewport(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(isState(*e, states[size_t(i)])) << "undo to " << i;
+        EXPECT_TRUE(e->level().hasUnsavedChanges() && e->view().navigatorStale());
+    }
+    e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); // nothing older than the new level
+    EXPECT_TRUE(isState(*e, states[0]));
+    for (size_t i = 1; i < states.size(); ++i) {
+        e->keyInViewport(i % 2 ? Qt::Key_Y : Qt::Key_Z,
+                         i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(isState(*e, states[i])) << "redo to " << i;
+    }
+    EXPECT_TRUE(sameImage(states.back().first, e->view().viewport().image()));
+}
+
+// Backspace goes back to the last press or view switch as a step of its own; after an undo
+// or redo it waits for the next press.
+TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
+    TestEditor e;
+    e.newLevel(300, 200);
+    const State fresh = stateOf(*e);
+    e->pressInViewport(Qt::LeftButton, {}, {100, 100});
+    e->releaseInViewport();
+    const State painted = stateOf(*e);
+    e->keyInViewport(Qt::Key_Backspace, {});
+    e->keyInViewport(Qt::Key_Backspace, {}); // nothing more
+    EXPECT_TRUE(isState(*e, fresh));
+    e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); // takes the Backspace back
+    EXPECT_TRUE(isState(*e, painted));
+    e->keyInViewport(Qt::Key_Backspace, {}); // waits for the next press
+    EXPECT_TRUE(isState(*e, painted));
+    e->showView(View::Shown::Map); // a view switch marks the state too
+    e->pressInViewport(Qt::RightButton, {}, {100, 100});
+    e->keyInViewport(Qt::Key_Backspace, {});
+    EXPECT_TRUE(isState(*e, painted));
+
+    // A load starts afresh: nothing to undo into the level before.
+    savePicture(Picture(50, 40, kWhite), e.folder.filePath("white.bmp"));
+    e.ui.answers = {MsgAnswer::No};
+    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("white.bmp")}};
+    e->loadLevel();
+    EXPECT_FALSE(e->level().history().canUndo());
+}
+
+// Steps keep the tiles they touched; past the limit the oldest are let go, and the newest
+// stays even when it alone is larger.
+TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
+    LevelDocument level;
+    level.makeEmpty(640, 640, kWhite);
+    for (int layer : {0, 1}) // every tile of many colours: each keeps all its pixels
+        for (int i = 0; i < 640 * 640; ++i)
+            level.layer(layer).setPixel(i % 640, i / 640, rgb(i % 640, i / 640 + layer, 7));
+    History& history = level.history();
+    const qint64 tile = 64 * 64 * 4; // a step touching one tile of each layer keeps two
+    history.setLimit(5 * tile);
+    for (int i = 0; i < 4; ++i) {
+        history.begin("dot");
+        level.colourLayer().setPixel(100 + 64 * i, 100, kWhite);
+        level.materialMap().setPixel(100 + 64 * i, 100, kWater);
+        history.end();
+        EXPECT_EQ(history.bytes(), std::min(2 * (i + 1), 4) * tile) << i;
+    }
+    int undone = 0;
+    for (; history.canUndo(); ++undone)
+        history.undo();
+    EXPECT_EQ(undone, 2); // the two oldest were let go
+    EXPECT_EQ(level.colourLayer().pixelAt(164, 100), kWhite);
+    EXPECT_EQ(level.colourLayer().pixelAt(228, 100), rgb(228, 100, 7));
+    history.begin("everything");
+    level.colourLayer().fillRect(0, 0, 639, 639, kBlack); // far past the limit: kept all the same
+    history.end();
+    EXPECT_EQ(history.bytes(), 100 * tile);
+    history.undo();
+    EXPECT_EQ(level.colourLayer().pixelAt(16, 16), rgb(16, 16, 7));
+}
+
+TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
+    TestEditor e;
+    e.newLevel(1000, 800);
+    std::vector<QRect> repainted;
+    QObject::connect(e.editor.get(), &Editor::pictureChanged, [&](ShownPicture p, QRect area) {
+        if (p == ShownPicture::Viewport) repainted.push_back(area);
+    });
+    e->pressInViewport(Qt::LeftButton, {}, {100, 100}); // the brush square: corner round(57.5) = 58
+    e->releaseInViewport();
+    e->moveInViewport(Qt::NoButton, {}, {300, 200}); // the preview's square
+    e->moveInViewport(Qt::NoButton, {}, {310, 200}); // its old and new squares
+    EXPECT_EQ(repainted, (std::vector<QRect>{{58, 58, 85, 85}, {258, 158, 85, 85}, {258, 158, 95, 85}}));
+    for (auto [angle, modifiers, x, y] : {std::tuple{QPoint(0, -240), Qt::NoModifier, 0, 100},
+                                          {QPoint(0, 120), Qt::NoModifier, 0, 50},
+                                          {QPoint(0, -120), Qt::ShiftModifier, 50, 50},
+                                          {QPoint(-60, 0), Qt::NoModifier, 50, 50},
+                                          {QPoint(-60, 0), Qt::NoModifier, 100, 50}}) {
+        e->wheelInViewport(angle, modifiers);
+        EXPECT_EQ(QPoint(e->view().xOffset(), e->view().yOffset()), QPoint(x, y));
+    }
+}
