@@ -13,8 +13,7 @@ using namespace vortan::test;
 TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
     TestEditor e;
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - EMPTY");
-    for (int i = 0; i < 2; ++i)
-        EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e->level().layer(i).image())) << i;
+    EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e->level().materialMap().image()));
     // 821 / 101 level pixels per navigator pixel; 673 / 8.1287 + 2 = 84.8 rows outer.
     EXPECT_FLOAT_EQ(e->view().navigatorScale(), 821.0f / 101.0f);
     EXPECT_EQ(e->view().navigatorOuterHeight(), 85);
