@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace vortan {
 
@@ -18,11 +19,21 @@ constexpr QSize kStartWindow{760, 573};
 
 Editor::Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random)
     : ui_(ui), ownFolder_(std::move(ownFolder)), random_(std::move(random)), gameFolder_(ownFolder_),
-      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow) {}
+      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow),
+      recoveryFolder_(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery") {}
+
+Editor::~Editor() {
+    finishRecoveryCopy();
+}
 
 bool Editor::start() {
     if (started_) return false;
     started_ = true;
+    // A shorter interval for tests that crash the editor on purpose.
+    const int seconds = qEnvironmentVariableIntValue("VORTAN_RECOVERY_SECONDS");
+    recoveryTimer_.setInterval(1000 * (seconds > 0 ? seconds : 60));
+    connect(&recoveryTimer_, &QTimer::timeout, this, &Editor::writeRecoveryCopy);
+    recoveryTimer_.start();
     gameFolder_.readRemembered();
     view_.fitNavigator(level_, view_.shownLayer());
     showTitle();
@@ -75,7 +86,64 @@ bool Editor::mayClose() {
         closePending_ = true;
         return false;
     }
-    return mayDiscardLevel();
+    if (!mayDiscardLevel()) return false;
+    forgetRecoveryCopy(); // saved, let go or nothing to keep: nothing to recover
+    return true;
+}
+
+void Editor::writeRecoveryCopy() {
+    if (recoveryFolder_.isEmpty() || !level_.hasUnsavedChanges() || changes_ == copiedChanges_) return;
+    if (recoveryWrite_.valid() &&
+        recoveryWrite_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return; // the last copy is still being written: the next round takes this one
+    // The pictures are shared, not copied, here: a change after this moment copies a
+    // layer on the window's thread while the copy is written on a thread of its own.
+    RecoveredLevel copy{level_.colourLayer().image(),
+                        level_.materialMap().image(),
+                        level_.name(),
+                        QDateTime::currentDateTime(),
+                        {view_.xOffset(), view_.yOffset()},
+                        int(view_.shown()),
+                        view_.zoomed()};
+    copiedChanges_ = changes_;
+    recoveryWrite_ = std::async(
+        std::launch::async, [folder = recoveryFolder_, copy] { return RecoveryCopy(folder).write(copy); });
+}
+
+void Editor::finishRecoveryCopy() {
+    if (recoveryWrite_.valid()) recoveryWrite_.get();
+}
+
+void Editor::forgetRecoveryCopy() {
+    finishRecoveryCopy();
+    if (!recoveryFolder_.isEmpty()) RecoveryCopy(recoveryFolder_).remove();
+    copiedChanges_ = changes_;
+}
+
+void Editor::offerRecovery() {
+    const RecoveryCopy copy(recoveryFolder_);
+    if (recoveryFolder_.isEmpty() || !copy.exists()) return;
+    const std::optional<RecoveredLevel> level = copy.read();
+    const QString when = level ? level->taken.toString("yyyy-MM-dd hh:mm") : QString();
+    if (!level || ui_.message("Unsaved work... ",
+                              QString("Recover the unsaved level '%1' from %2?").arg(level->name, when),
+                              MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes) {
+        copy.remove();
+        return;
+    }
+    CommandScope scope(*this);
+    level_.colourLayer().takePixels(level->colour);
+    level_.materialMap().takePixels(level->map);
+    level_.matchSizeTo(LevelDocument::kColourLayer);
+    level_.setName(level->name);
+    showTitle();
+    switchView(View::Shown(std::clamp(level->shown, 0, 2)));
+    view_.setZoomed(level->zoomed);
+    view_.fitNavigator(level_, view_.shownLayer());
+    layOut(windowOuter_);
+    view_.scrollTo(level_, float(level->offset.x()), float(level->offset.y()));
+    emit pictureChanged(ShownPicture::Viewport);
+    levelChanged(); // unsaved work again, copied again at the next round
 }
 
 void Editor::refreshNavigatorIfStale() {
@@ -90,11 +158,13 @@ void Editor::focusViewportIfAllowed() {
 }
 
 void Editor::showTitle() {
+    ++changes_; // the name is part of the recovery copy
     controls_.title = "VORTAN Level Editor 1.0 - " + level_.name();
     emit controlsChanged();
 }
 
 void Editor::levelChanged() {
+    ++changes_;
     level_.setUnsavedChanges(true);
     view_.markNavigatorStale();
 }
@@ -143,6 +213,7 @@ bool Editor::mayDiscardLevel() {
         // Going on after a save that did not happen would throw the level away.
         return saveLevelInside();
     case MsgAnswer::No:
+        forgetRecoveryCopy(); // the user let the work go
         return true;
     default:
         return false;
@@ -211,7 +282,10 @@ bool Editor::saveLevelInside() {
         if (level_.hasUnsavedChanges()) buildThumbnail();
         return view_.thumbnail();
     });
-    if (saved) level_.setUnsavedChanges(false);
+    if (saved) {
+        level_.setUnsavedChanges(false);
+        forgetRecoveryCopy();
+    }
     return saved;
 }
 
@@ -233,68 +307,69 @@ void Editor::loadLevel() {
     d.path.clear();
     d.cancelIsFailure = true;
     if (!dialog_.showOpen(ui_)) return;
-    const QString path = d.path, fileName = d.chosenName;
-
-    if (!fileName.isEmpty() && QFileInfo::exists(path)) {
-        if (const qsizetype nameEnd = setNameEnd(fileName); nameEnd >= 0) {
-            const QString name = fileName.left(nameEnd);
-            const std::optional<LevelSetPictures> set =
-                readLevelSet(path.left(path.size() - fileName.size()) + name);
-            if (!set) return;
-            level_.setName(name);
-            showTitle();
-            if (set->thumbnail) {
-                view_.thumbnail().setBackgroundPicture(*set->thumbnail);
-                emit pictureChanged(ShownPicture::Thumbnail);
-            }
-            if (set->colour) level_.colourLayer().setBackgroundPicture(*set->colour);
-            if (set->map) level_.materialMap().setBackgroundPicture(*set->map);
-            view_.markNavigatorStale();
-            adoptSizeOf(LevelDocument::kColourLayer);
-        } else {
-            const std::optional<QImage> picture = loadPicture(path);
-            if (!picture) return;
-            if (view_.shown() == View::Shown::Thumbnail) {
-                view_.thumbnail().setBackgroundPicture(*picture);
-                emit pictureChanged(ShownPicture::Thumbnail);
-            } else {
-                const int layer = view_.shownLayer();
-                level_.layer(layer).setBackgroundPicture(*picture);
-                level_.setName(plainPictureName(fileName));
-                showTitle();
-                view_.markNavigatorStale();
-                adoptSizeOf(layer);
-            }
-        }
-        layOut(windowOuter_);
-        yield();
+    if (!d.chosenName.isEmpty() && QFileInfo::exists(d.path)) {
+        openFile(d.path); // a file that cannot be read leaves the level as it was
+        return;
     }
+    // A name that is no file loads nothing, yet leaves nothing to save.
     redrawViewport();
     yield();
     level_.setUnsavedChanges(false);
 }
 
+bool Editor::openFile(const QString& path, QString* why) {
+    const QString fileName = QFileInfo(path).fileName();
+    if (const qsizetype nameEnd = setNameEnd(fileName); nameEnd >= 0) {
+        const QString name = fileName.left(nameEnd);
+        const std::optional<LevelSetPictures> set =
+            readLevelSet(path.left(path.size() - fileName.size()) + name, why);
+        if (!set) return false;
+        level_.setName(name);
+        showTitle();
+        if (set->thumbnail) {
+            view_.thumbnail().setBackgroundPicture(*set->thumbnail);
+            emit pictureChanged(ShownPicture::Thumbnail);
+        }
+        if (set->colour) level_.colourLayer().setBackgroundPicture(*set->colour);
+        if (set->map) level_.materialMap().setBackgroundPicture(*set->map);
+        view_.markNavigatorStale();
+        adoptSizeOf(LevelDocument::kColourLayer);
+    } else {
+        const std::optional<QImage> picture = loadPicture(path, why);
+        if (!picture) return false;
+        if (view_.shown() == View::Shown::Thumbnail) {
+            view_.thumbnail().setBackgroundPicture(*picture);
+            emit pictureChanged(ShownPicture::Thumbnail);
+        } else {
+            const int layer = view_.shownLayer();
+            level_.layer(layer).setBackgroundPicture(*picture);
+            level_.setName(plainPictureName(fileName));
+            showTitle();
+            view_.markNavigatorStale();
+            adoptSizeOf(layer);
+        }
+    }
+    layOut(windowOuter_);
+    yield();
+    redrawViewport();
+    yield();
+    level_.setUnsavedChanges(false);
+    return true;
+}
+
+void Editor::openAtStart(const QString& path) {
+    CommandScope scope(*this);
+    if (!mayDiscardLevel()) return; // a recovered level comes first
+    QString why = "The file does not exist.";
+    if (QFileInfo::exists(path) && openFile(path, &why)) return;
+    ui_.message("VORTAN Level Editor 1.0", QString("Cannot open '%1'.\n\r%2").arg(path, why), MsgButtons::OK,
+                MsgIcon::Exclamation);
+}
+
 void Editor::exportToGame() {
     if (busy()) return;
     CommandScope scope(*this);
-    if (!gameFolder_.locate(ui_, dialog_) || gameFolder_.path().isEmpty()) return;
-    if (level_.width() > kMaxGameSide || level_.height() > kMaxGameSide) {
-        ui_.message(
-            " Level too large ",
-            QString("VORTAN's level files hold at most %1 pixels in width and in height; this level is "
-                    "%2 x %3 pixels.")
-                .arg(kMaxGameSide)
-                .arg(level_.width())
-                .arg(level_.height()),
-            MsgButtons::OK, MsgIcon::Exclamation);
-        return;
-    }
-
-    // The map is closed with the wall frame at every export.
-    level_.history().begin("Wall frame");
-    LevelDocument::drawFrame(level_.materialMap(), kWall);
-    level_.history().end();
-    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
+    if (!gameFolder_.locate(ui_, dialog_) || gameFolder_.path().isEmpty() || !closeMapForExport()) return;
 
     const int firstFree = gameFolder_.firstFreeNumber();
     DialogSettings& d = dialog_.settings;
@@ -307,9 +382,33 @@ void Editor::exportToGame() {
     const int number = exportNumber(d.chosenName, firstFree, ui_);
     if (number < 0) return;
 
+    if (writeToGame(gameFolder_, number)) ui_.beep();
+}
+
+bool Editor::closeMapForExport() {
+    if (level_.width() > kMaxGameSide || level_.height() > kMaxGameSide) {
+        ui_.message(
+            " Level too large ",
+            QString("VORTAN's level files hold at most %1 pixels in width and in height; this level is "
+                    "%2 x %3 pixels.")
+                .arg(kMaxGameSide)
+                .arg(level_.width())
+                .arg(level_.height()),
+            MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
+    }
+    // The map is closed with the wall frame at every export.
+    level_.history().begin("Wall frame");
+    LevelDocument::drawFrame(level_.materialMap(), kWall);
+    level_.history().end();
+    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
+    return true;
+}
+
+bool Editor::writeToGame(const GameFolder& game, int number) {
     startProgress(3);
     if (level_.hasUnsavedChanges()) buildThumbnail();
-    if (writeGameLevel(gameFolder_, number, level_, view_.thumbnail(), work(true), ui_)) ui_.beep();
+    return writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_);
 }
 
 void Editor::levelToMap() {

@@ -6,6 +6,7 @@
 #include "dialogs/Forms.h"
 #include "dialogs/UserDialogs.h"
 #include "files/GameFolder.h"
+#include "files/RecoveryCopy.h"
 #include "paint/Brush.h"
 #include "paint/Painter.h"
 #include "view/View.h"
@@ -14,7 +15,9 @@
 #include <QPointF>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <functional>
+#include <future>
 #include <memory>
 
 namespace vortan {
@@ -51,6 +54,17 @@ class Editor : public QObject {
     // Start-up: the first brushes, the remembered game folder, the navigator and the
     // title. False when the editor was started once already: the program must end.
     bool start();
+    ~Editor() override;
+    // A recovery copy left by a run that ended without saving: the user is asked whether
+    // to bring it back.
+    void offerRecovery();
+    // Where the recovery copy lives; empty keeps none.
+    void setRecoveryFolder(const QString& folder) { recoveryFolder_ = folder; }
+    // While the level has unsaved changes made since the last copy, a copy of both
+    // layers, the name and the view is written in the background.
+    void writeRecoveryCopy();
+    // Waits for a copy being written.
+    void finishRecoveryCopy();
 
     const Controls& controls() const { return controls_; }
     LevelDocument& level() { return level_; }
@@ -83,9 +97,18 @@ class Editor : public QObject {
     void newLevel();
     void randomLevel();
     void loadLevel();
+    // Loads a level set (any member) or a single picture as Load does with that file
+    // chosen. False, with *why, when it cannot be read: the level stays as it was.
+    bool openFile(const QString& path, QString* why = nullptr);
+    // The file named on the command line; a file that cannot be read is told in a message.
+    void openAtStart(const QString& path);
     // True when the level was saved.
     bool saveLevel();
     void exportToGame();
+    // The export's two halves, for the command line too: the level checked and its map
+    // closed with the wall frame; then the three game files of level `number`.
+    bool closeMapForExport();
+    bool writeToGame(const GameFolder& game, int number);
     void levelToMap();
     void renameLevel();
     void showHelp();
@@ -176,6 +199,12 @@ class Editor : public QObject {
     int commandDepth_ = 0;
     bool closePending_ = false;
     int wheelTurn_ = 0;
+    // The recovery copy: every change counts, and the count at the last copy.
+    void forgetRecoveryCopy();
+    QString recoveryFolder_;
+    QTimer recoveryTimer_;
+    quint64 changes_ = 0, copiedChanges_ = 0;
+    std::future<bool> recoveryWrite_;
 };
 
 } // namespace vortan

@@ -39,6 +39,9 @@ MsgAnswer QtUserDialogs::message(const QString& title, const QString& text, MsgB
     case MsgButtons::OKCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;

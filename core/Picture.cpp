@@ -258,6 +258,12 @@ void Picture::setBackgroundPicture(const QImage& picture) {
     clear();
 }
 
+void Picture::takePixels(const QImage& pixels) {
+    aboutToChange(image_.rect());
+    backgroundPicture_ = QImage();
+    image_ = pixels.format() == QImage::Format_RGB32 ? pixels : pixels.convertToFormat(QImage::Format_RGB32);
+}
+
 void Picture::clear() {
     if (image_.isNull()) return;
     aboutToChange(image_.rect());

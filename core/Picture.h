@@ -43,6 +43,8 @@ class Picture {
     // as the background that clear() brings back; an empty image removes it.
     void setBackgroundPicture(const QImage& picture);
     const QImage& backgroundPicture() const { return backgroundPicture_; }
+    // The picture's pixels become these, and its size theirs; no background picture stays.
+    void takePixels(const QImage& pixels);
     // What the picture shows now becomes the background that clear() brings back. The
     // pixels are shared until the next change copies them.
     void keepAsBackground() { backgroundPicture_ = image_; }

@@ -9,7 +9,7 @@ namespace vortan {
 class NewLevelForm;
 class OptionsForm;
 
-enum class MsgButtons { OK, OKCancel, YesNoCancel };
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Exclamation, Critical };
 enum class MsgAnswer { OK, Cancel, Yes, No };
 

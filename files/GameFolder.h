@@ -12,6 +12,12 @@ namespace vortan {
 class GameFolder {
   public:
     explicit GameFolder(QString ownFolder) : ownFolder_(std::move(ownFolder)) {}
+    // A folder given outright (the command line's), with or without its separator.
+    static GameFolder at(const QString& folder) {
+        GameFolder game({});
+        game.path_ = folder.endsWith('/') ? folder : folder + '/';
+        return game;
+    }
 
     // The folder with its trailing separator, or empty while the game is not known.
     const QString& path() const { return path_; }

@@ -136,6 +136,65 @@ void materialRow(const uint32_t* pixels, int n, uint8_t* out) {
 
 } // namespace
 
+std::optional<QImage> decodeGameFile(const QByteArray& file, QString* error) {
+    auto broken = [&](const QString& why) -> std::optional<QImage> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    const auto* b = reinterpret_cast<const uint8_t*>(file.constData());
+    const qsizetype n = file.size();
+    if (n < 16) return broken(QString("The file ends in its header, after %1 of 16 bytes.").arg(n));
+    if (!file.startsWith("QUOX3zzzz")) return broken("The file does not start with QUOX3zzzz.");
+    const int kind = b[9], width = b[11] | b[12] << 8, height = b[13] | b[14] << 8, base = b[15] + 1;
+    if ((kind != 1 && kind != 2) || b[10] != 1)
+        return broken(QString("Byte 9 or 10 names no kind of file (%1, %2).").arg(kind).arg(b[10]));
+    if (width == 0 || height == 0)
+        return broken(QString("The picture is %1 x %2 pixels.").arg(width).arg(height));
+    if (kind == 2 && base != 133) return broken(QString("A map's byte 15 is %1, not 132.").arg(base - 1));
+    std::array<uint32_t, 256> colours{};
+    std::array<bool, 256> known{};
+    qsizetype at = 16;
+    if (kind == 1) {
+        if (16 + 3 * base > n)
+            return broken(QString("The palette of %1 colours runs past the end of the file at byte %2.")
+                              .arg(base)
+                              .arg(n));
+        for (int i = 0; i < base; ++i, at += 3) {
+            colours[size_t(i)] = toPixel(rgb(b[at], b[at + 1], b[at + 2]));
+            known[size_t(i)] = true;
+        }
+    } else {
+        for (const Colour c : {kBlack, kWater, kBehindWall, kWall, kPlatformFSA, kPlatformFS, kExplosive}) {
+            colours[mapCode(c)] = toPixel(c);
+            known[mapCode(c)] = true;
+        }
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    auto* out = reinterpret_cast<uint32_t*>(image.bits()); // one piece: width * 4 is a whole line
+    const qint64 pixels = qint64(width) * height;
+    qint64 done = 0;
+    int last = -1;
+    for (; at < n; ++at) {
+        const int v = b[at];
+        if (v < base) {
+            if (done == pixels) return broken(QString("Pixels go on past the last one at byte %1.").arg(at));
+            if (!known[size_t(v)])
+                return broken(QString("Byte %1 is the code %2, which is no material.").arg(at).arg(v));
+            out[done++] = colours[size_t(v)];
+            last = v;
+            continue;
+        }
+        if (last < 0) return broken(QString("Byte %1 repeats a pixel before there is one.").arg(at));
+        const qint64 repeat = v - base + 1;
+        if (done + repeat > pixels)
+            return broken(QString("The repeat at byte %1 runs past the last pixel.").arg(at));
+        std::fill(out + done, out + done + repeat, colours[size_t(last)]);
+        done += repeat;
+    }
+    if (done < pixels) return broken(QString("The file ends after %1 of %2 pixels.").arg(done).arg(pixels));
+    return image;
+}
+
 bool writeLevelImage(QIODevice& file, const LevelDocument& level, const LongWork& work,
                      const std::function<void(int)>& tooManyColours) {
     return writePicture(

@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace vortan {
 
@@ -47,6 +48,11 @@ class RunWriter {
 // cannot be written or the level changed size while it was read (the header would lie).
 bool writeLevelImage(QIODevice& file, const LevelDocument& level, const LongWork& work,
                      const std::function<void(int count)>& tooManyColours);
+// A game file read back into a picture: palette indices become their colours, map codes
+// their material colours. Nothing, with *error saying where the file breaks, when its
+// tag, kind, size, palette or stream is damaged.
+std::optional<QImage> decodeGameFile(const QByteArray& file, QString* error);
+
 // The thumbnail's whole canvas with a palette of at most 128 colours; no progress.
 bool writeThumbnail(QIODevice& file, const Picture& thumbnail, const LongWork& work);
 // The map's material codes; one pass of progress.

@@ -37,7 +37,7 @@ QString plainPictureName(const QString& fileName) {
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
-std::optional<LevelSetPictures> readLevelSet(const QString& base) {
+std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) {
     LevelSetPictures set;
     const struct {
         const char* ending;
@@ -48,8 +48,12 @@ std::optional<LevelSetPictures> readLevelSet(const QString& base) {
     for (const auto& m : members) {
         const QString file = base + m.ending;
         if (!QFileInfo::exists(file)) continue;
-        std::optional<QImage> picture = loadPicture(file);
-        if (!picture) return std::nullopt;
+        QString reason;
+        std::optional<QImage> picture = loadPicture(file, &reason);
+        if (!picture) {
+            if (why) *why = QFileInfo(file).fileName() + ": " + reason;
+            return std::nullopt;
+        }
         set.*m.member = std::move(picture);
     }
     return set;

@@ -35,6 +35,6 @@ QString plainPictureName(const QString& fileName);
 struct LevelSetPictures {
     std::optional<QImage> colour, map, thumbnail;
 };
-std::optional<LevelSetPictures> readLevelSet(const QString& base);
+std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why = nullptr);
 
 } // namespace vortan

@@ -8,6 +8,7 @@ TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
     auto source = std::make_unique<ScriptedRandom>();
     random = source.get();
     editor = std::make_unique<Editor>(ui, folder.path(), std::move(source));
+    editor->setRecoveryFolder(folder.filePath("recovery"));
     editor->start();
     editor->layOut({760, 573}); // as the window's first showing does
 }

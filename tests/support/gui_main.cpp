@@ -1,11 +1,13 @@
 // Runs a suite of the editor's logic: a headless QGuiApplication (fonts for text in
 // pictures), never a window.
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // never the user's own data
     QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

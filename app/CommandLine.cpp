@@ -1,0 +1,248 @@
+#include "app/CommandLine.h"
+#include "app/Editor.h"
+#include "files/GameFormat.h"
+#include "files/LevelFiles.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <set>
+
+namespace vortan {
+
+namespace {
+
+void print(FILE* to, const QString& text) {
+    std::fputs(qPrintable(text + "\n"), to);
+}
+
+// The editor's questions on the console: messages go to the error output, and nothing
+// is ever chosen in a dialog.
+class ConsoleDialogs : public UserDialogs {
+  public:
+    MsgAnswer message(const QString& title, const QString& text, MsgButtons, MsgIcon) override {
+        print(stderr, title.trimmed() + ": " + QString(text).replace("\n\r", "\n").trimmed());
+        return MsgAnswer::OK;
+    }
+    bool openFile(DialogSettings&) override { return false; }
+    bool saveFile(DialogSettings&) override { return false; }
+    bool chooseColour(DialogSettings&) override { return false; }
+    void beep() override {}
+    void showNewLevel(NewLevelForm& form) override { form.cancel(); }
+    void showOptions(OptionsForm& form) override { form.cancel(); }
+    void openDocument(const QString&) override {}
+};
+
+int fail(const QString& text) {
+    print(stderr, QString(text).replace("\n\r", "\n").trimmed());
+    return 1;
+}
+
+// The export's refusals, in the words of the Export button.
+const char* kProtected =
+    "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\rIf you really "
+    "want to replace it, delete it manually first.";
+const char* kIllegal = "Try to export the level again using a correct filename.";
+const char* kOutOfSequence =
+    " The levels has to be numbered sequentially, or they will not show up in the game. "
+    "\n\rTry to export the level again using a correct filename. ";
+
+int exportLevel(const CommandLine& line) {
+    const QString& path = line.files.at(0);
+    ConsoleDialogs ui;
+    QTemporaryDir own; // the editor's own folder: nothing of a remembered game is read or written
+    Editor editor(ui, own.path(), std::make_unique<ClockRandom>());
+    editor.start();
+    QString why = "The file does not exist.";
+    if (!QFileInfo::exists(path) || !editor.openFile(path, &why))
+        return fail(QString("%1: %2").arg(path, why));
+    const GameFolder game = GameFolder::at(line.game);
+    if (!QFileInfo(game.levelFolder()).isDir())
+        return fail(QString("%1 holds no gameData/Gfx folder for the levels.").arg(line.game));
+    if (!editor.closeMapForExport()) return 1;
+    const int firstFree = game.firstFreeNumber();
+    int number = firstFree;
+    if (!line.number.isEmpty()) {
+        bool whole = false;
+        number = line.number.toInt(&whole);
+        if (!whole || number < 0 || number > 99) return fail(kIllegal);
+    }
+    if (number < 9) return fail(kProtected);
+    if (number > firstFree) return fail(kOutOfSequence);
+    if (number < firstFree && !line.force)
+        return fail(QString("Level %1 is in the game already; --force replaces it.").arg(twoDigits(number)));
+    if (!editor.writeToGame(game, number)) return fail("The level files could not be written.");
+    for (const auto kind :
+         {GameFolder::File::Thumbnail, GameFolder::File::LevelImage, GameFolder::File::MaterialMap})
+        print(stdout, QDir::toNativeSeparators(game.levelFile(kind, number)));
+    return 0;
+}
+
+int checkLevel(const QString& path) {
+    const QString fileName = QFileInfo(path).fileName();
+    const qsizetype nameEnd = setNameEnd(fileName);
+    QString why = "The file does not exist.";
+    std::optional<QImage> colour, map;
+    if (!QFileInfo::exists(path)) return fail(QString("%1: %2").arg(path, why));
+    if (nameEnd >= 0) {
+        const auto set =
+            readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
+        if (!set) return fail(QString("%1: %2").arg(path, why));
+        colour = set->colour;
+        map = set->map;
+    } else {
+        colour = loadPicture(path, &why);
+        if (!colour) return fail(QString("%1: %2").arg(path, why));
+    }
+    if (!colour) return fail(QString("%1: the set has no colour layer (.level.bmp).").arg(path));
+    bool fine = true;
+    print(stdout, QString("Level: %1 x %2 pixels").arg(colour->width()).arg(colour->height()));
+
+    std::set<uint32_t> colours;
+    for (int y = 0; y < colour->height(); ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(colour->constScanLine(y));
+        colours.insert(row, row + colour->width());
+    }
+    const bool tooMany = colours.size() > 192;
+    fine &= !tooMany;
+    print(stdout, QString("Colours: %1 of the 192 the game keeps%2")
+                      .arg(colours.size())
+                      .arg(tooMany ? "; the rest will show as their nearest" : ""));
+
+    if (!map) {
+        print(stdout, "Map: none (no .map.bmp beside the level)");
+        return 1;
+    }
+    if (map->size() != colour->size()) {
+        print(
+            stdout,
+            QString("Map: %1 x %2 pixels, not the colour layer's size").arg(map->width()).arg(map->height()));
+        fine = false;
+    }
+    std::map<Colour, qint64> counts;
+    qint64 noMaterial = 0;
+    QStringList where;
+    for (int y = 0; y < map->height(); ++y)
+        for (int x = 0; x < map->width(); ++x) {
+            const Colour c = fromPixel(map->pixel(x, y));
+            const bool known =
+                c == kBlack || std::any_of(kMaterialList.begin(), kMaterialList.end(),
+                                           [&](const MaterialEntry& m) { return m.colour == c; });
+            if (known) {
+                ++counts[c];
+            } else if (++noMaterial <= 5) {
+                where << QString("(%1, %2)").arg(x).arg(y);
+            }
+        }
+    print(stdout, "Materials:");
+    for (const MaterialEntry& m : kMaterialList)
+        print(stdout, QString("  %1: %2").arg(m.name).arg(counts[m.colour]));
+    print(stdout, QString("  nothing: %1").arg(counts[kBlack]));
+    if (noMaterial > 0) {
+        print(stdout, QString("No material: %1 pixels, the first at %2%3")
+                          .arg(noMaterial)
+                          .arg(where.join(", "))
+                          .arg(noMaterial > 5 ? ", ..." : ""));
+        fine = false;
+    }
+    // The frame the export draws: 17 pixels at the top and left, 16 at the bottom and right.
+    qint64 open = 0;
+    for (int y = 0; y < map->height(); ++y)
+        for (int x = 0; x < map->width(); ++x)
+            if ((x <= 16 || y <= 16 || x >= map->width() - 16 || y >= map->height() - 16) &&
+                fromPixel(map->pixel(x, y)) != kWall)
+                ++open;
+    print(stdout, open == 0 ? QString("Wall frame: closed")
+                            : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open));
+    return fine ? 0 : 1;
+}
+
+int decode(const QString& path, const QString& out) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return fail(path + ": cannot be read.");
+    QString why;
+    const std::optional<QImage> picture = decodeGameFile(file.readAll(), &why);
+    if (!picture) return fail(QString("%1: %2").arg(path, why));
+    Picture decoded(picture->width(), picture->height());
+    decoded.setBackgroundPicture(*picture);
+    if (!savePicture(decoded, out)) return fail(out + ": cannot be written.");
+    print(stdout, QString("%1: %2 x %3 pixels").arg(out).arg(picture->width()).arg(picture->height()));
+    return 0;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "The VORTAN level editor.\n\n"
+        "Without a command it opens its window, and the level set or picture PATH when given.\n"
+        "Commands, run without a window:\n"
+        "  export PATH --game DIR [--number N] [--force]\n"
+        "        the level set of PATH into the game in DIR, as the Export button writes it\n"
+        "  check PATH   a level set's size, colours, materials and wall frame\n"
+        "  decode FILE.quox OUT.bmp   a game level file back into a picture");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption game({"g", "game"}, "export: the game's folder, which holds gameData/Gfx.",
+                                  "DIR");
+    const QCommandLineOption number({"n", "number"},
+                                    "export: the level number, 9 to 99 (the first free one).", "N");
+    const QCommandLineOption force("force", "export: replace a level that is in the game already.");
+    parser.addOptions({game, number, force});
+    parser.addPositionalArgument("command", "export, check or decode; or PATH, a level to open.",
+                                 "[command]");
+
+    CommandLine line;
+    auto done = [&](int status, FILE* to, const QString& text) {
+        print(to, text.trimmed());
+        line.exitStatus = status;
+        return line;
+    };
+    if (!parser.parse(arguments)) return done(2, stderr, parser.errorText());
+    if (parser.isSet(help))
+        return done(0, stdout, parser.helpText().replace("<executable_name>", "vortan-editor"));
+    if (parser.isSet(version)) return done(0, stdout, "vortan-editor 1.0");
+    QStringList rest = parser.positionalArguments();
+    const struct {
+        const char* name;
+        CommandLine::Command command;
+        qsizetype files;
+    } commands[] = {{"export", CommandLine::Command::Export, 1},
+                    {"check", CommandLine::Command::Check, 1},
+                    {"decode", CommandLine::Command::Decode, 2}};
+    for (const auto& c : commands) {
+        if (rest.isEmpty() || rest.first() != c.name) continue;
+        rest.removeFirst();
+        if (rest.size() != c.files)
+            return done(2, stderr, QString("%1: wrong number of files; see --help.").arg(c.name));
+        if (c.command == CommandLine::Command::Export && !parser.isSet(game))
+            return done(2, stderr, "export: --game DIR names the game's folder.");
+        line.command = c.command;
+    }
+    if (line.command == CommandLine::Command::Window && rest.size() > 1)
+        return done(2, stderr, "Only one level can be opened; see --help.");
+    line.files = rest;
+    line.game = parser.value(game);
+    line.number = parser.value(number);
+    line.force = parser.isSet(force);
+    return line;
+}
+
+int runCommand(const CommandLine& line) {
+    switch (line.command) {
+    case CommandLine::Command::Export:
+        return exportLevel(line);
+    case CommandLine::Command::Check:
+        return checkLevel(line.files.at(0));
+    case CommandLine::Command::Decode:
+        return decode(line.files.at(0), line.files.at(1));
+    case CommandLine::Command::Window:
+        break;
+    }
+    return 2;
+}
+
+} // namespace vortan

@@ -1,0 +1,213 @@
+#include "files/GameFormat.h"
+#include "support/ImageCompare.h"
+#include "support/TestEditor.h"
+#include "support/TestFiles.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QThread>
+
+using namespace vortan;
+using namespace vortan::test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    QString out, err;
+};
+// The editor as a shell runs it, without a display.
+Outcome editor(const QStringList& arguments) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    p.setProcessEnvironment(env);
+    p.start(VORTAN_EDITOR, arguments);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+// A level of a few colours and every material, saved as a set in the own folder.
+QString savedLevel(TestEditor& e, const QString& name) {
+    QDir().mkpath(e.folder.filePath("levels"));
+    e.ui.answers = {MsgAnswer::No}; // the level before goes unsaved
+    e.newLevel(90, 70);
+    Picture& colour = e->level().colourLayer();
+    const Colour materials[] = {kWall, kBehindWall, kWater, kPlatformFS, kPlatformFSA, kExplosive};
+    for (int i = 0; i < 6; ++i) {
+        colour.fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, rgb(40 * i, 255 - 30 * i, 7));
+        e->level().materialMap().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
+    }
+    e->level().setName(name);
+    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("levels/" + name)}};
+    EXPECT_TRUE(e->saveLevel());
+    return e.folder.filePath("levels/" + name + ".level.bmp");
+}
+
+} // namespace
+
+// The command line's export writes what the Export button writes right after the set is
+// loaded, and decode gives the level back: its colours through the palette, its materials.
+TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
+    GameOnDisk button, shell;
+    button.take(0, 8);
+    shell.take(0, 8);
+    TestEditor e(button.remembered());
+    const QString set = savedLevel(e, "Cave");
+    TestEditor fresh(button.remembered());
+    fresh.ui.choices = {ScriptedDialogs::Choice{set}, ScriptedDialogs::Choice{button.gfx + "level09t.quox"}};
+    fresh->loadLevel();
+    fresh->exportToGame();
+    const Outcome run = editor({"export", set, "--game", shell.folder.path()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    QStringList written;
+    for (const char* name : {"level09t.quox", "level09.quox", "levelm09.quox"}) {
+        EXPECT_EQ(readFile(shell.gfx + name), readFile(button.gfx + name)) << name;
+        written << QDir::toNativeSeparators(shell.gfx + name);
+    }
+    EXPECT_EQ(run.out.trimmed(), written.join('\n'));
+    const QString out = shell.folder.filePath("decoded.bmp");
+    const QImage* expected[] = {&fresh->level().colourLayer().image(), &fresh->level().materialMap().image()};
+    const char* files[] = {"level09.quox", "levelm09.quox"};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(editor({"decode", shell.gfx + files[i], out}).status, 0);
+        EXPECT_TRUE(sameImage(*expected[i], *loadPicture(out))) << files[i];
+    }
+    // The numbers the button refuses, with its words; a level in the game only with --force.
+    const std::pair<QString, QString> refusals[] = {{"5", "This level is a part of VORTAN."},
+                                                    {"11", "The levels has to be numbered sequentially"},
+                                                    {"x", "Try to export the level again"},
+                                                    {"100", "Try to export the level again"},
+                                                    {"9", "--force replaces it"}};
+    for (const auto& [number, text] : refusals) {
+        const Outcome refused = editor({"export", set, "--game", shell.folder.path(), "--number", number});
+        EXPECT_TRUE(refused.status == 1 && refused.err.contains(text)) << number.toStdString();
+    }
+    EXPECT_EQ(editor({"export", set, "--game", shell.folder.path(), "--number", "9", "--force"}).status, 0);
+    EXPECT_EQ(editor({"--version"}).out.trimmed(), "vortan-editor 1.0");
+    EXPECT_TRUE(editor({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
+    EXPECT_EQ(editor({"export", set}).status, 2); // no game folder
+}
+
+// check reports the size, colours, materials and frame, and fails a level the game would
+// read wrongly.
+TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
+    TestEditor e;
+    const QString set = savedLevel(e, "Good");
+    const Outcome good = editor({"check", set});
+    EXPECT_EQ(good.status, 0) << good.out.toStdString();
+    for (const char* line : {"Level: 90 x 70 pixels", "Colours: 8 of the 192", "PlatformFSA: 248",
+                             "nothing: 621", "Wall frame: closed"})
+        EXPECT_TRUE(good.out.contains(line)) << line << "\n" << good.out.toStdString();
+    auto broken = [&](const QString& name, const std::function<void()>& breakIt) {
+        savedLevel(e, name);
+        breakIt();
+        e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("levels/" + name)}};
+        e->saveLevel();
+        return editor({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
+    };
+    const Outcome stray = broken("Stray", [&] { e->level().materialMap().setPixel(30, 60, rgb(1, 2, 3)); });
+    EXPECT_TRUE(stray.status == 1 && stray.out.contains("No material: 1 pixels, the first at (30, 60)"));
+    const Outcome open = broken("Open", [&] { e->level().materialMap().setPixel(0, 0, kBlack); });
+    EXPECT_TRUE(open.status == 0 && open.out.contains("Wall frame: open at 1 pixels"));
+    const Outcome colourful = broken("Colourful", [&] {
+        for (int i = 0; i < 200; ++i)
+            e->level().colourLayer().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));
+    });
+    EXPECT_TRUE(colourful.status == 1 && colourful.out.contains("Colours: 208 of the 192"))
+        << colourful.out.toStdString();
+    savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Good.map.bmp"));
+    EXPECT_EQ(editor({"check", set}).status, 1); // the map no longer the colour layer's size
+}
+
+TEST(CommandLine, DecodeRefusesDamagedFilesSayingWhere) {
+    Picture level(3, 2, rgb(10, 20, 30));
+    QBuffer file;
+    file.open(QIODevice::WriteOnly);
+    LevelDocument document;
+    document.colourLayer().takePixels(level.image());
+    ASSERT_TRUE(writeLevelImage(file, document, {}, nullptr));
+    const QByteArray whole = file.data(); // "QUOX3zzzz", 1, 1, 3, 0, 2, 0, 0, 10, 20, 30, 0, 5
+    QString why;
+    ASSERT_TRUE(decodeGameFile(whole, &why));
+    for (qsizetype n = 0; n < whole.size(); ++n)
+        EXPECT_FALSE(decodeGameFile(whole.left(n), &why)) << n;
+    const std::pair<QByteArray, const char*> damaged[] = {
+        {QByteArray(whole).replace(0, 4, "QUAX"), "does not start with QUOX3zzzz"},
+        {QByteArray(whole).replace(15, 1, "\x09"), "palette of 10 colours runs past the end"},
+        {QByteArray(whole).replace(19, 2, "\x05\x05"), "repeats a pixel before there is one"},
+        {whole + QByteArray(1, 0), "go on past the last one at byte 21"},
+        {QByteArray(whole).replace(19, 2, QByteArray("\x00\x09", 2)), "runs past the last pixel"}};
+    for (const auto& [bytes, where] : damaged)
+        EXPECT_TRUE(!decodeGameFile(bytes, &why) && why.contains(where)) << why.toStdString();
+}
+
+// A level that cannot be opened at start is told, naming the file and the reason.
+TEST(Recovery, AFileThatCannotBeOpenedAtStartIsTold) {
+    TestEditor e;
+    e.ui.answers = {MsgAnswer::OK};
+    e->openAtStart(e.folder.filePath("gone.level.bmp"));
+    ASSERT_EQ(e.ui.messages.size(), 1u);
+    EXPECT_TRUE(e.ui.messages[0].text.contains("gone.level.bmp") &&
+                e.ui.messages[0].text.contains("does not exist"));
+}
+
+// The editor of this child process paints, waits for its recovery copy and is killed.
+TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
+    const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_CHILD");
+    if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
+    TestEditor e;
+    e->setRecoveryFolder(folder);
+    e.newLevel(300, 200);
+    e->pressInViewport(Qt::LeftButton, {}, {150, 100});
+    e->releaseInViewport();
+    while (!RecoveryCopy(folder).exists())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    std::puts("ready");
+    std::fflush(stdout);
+    QThread::sleep(60);
+}
+
+// An editor killed after an edit leaves a copy; the next start asks, and Yes brings the
+// level back pixel for pixel as unsaved work. No removes the copy.
+TEST(Recovery, AKilledEditorsLevelComesBack) {
+    QTemporaryDir folder;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VORTAN_RECOVERY_CHILD", folder.path());
+    env.insert("VORTAN_RECOVERY_SECONDS", "1");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RecoveryChild.*"});
+    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
+    }
+    child.kill(); // kill -9: nothing of the editor's own ends runs
+    child.waitForFinished();
+    TestEditor painted;
+    painted.newLevel(300, 200);
+    painted->pressInViewport(Qt::LeftButton, {}, {150, 100});
+
+    TestEditor e;
+    e->setRecoveryFolder(folder.path());
+    e.ui.answers = {MsgAnswer::Yes};
+    e->offerRecovery();
+    ASSERT_EQ(e.ui.messages.size(), 1u);
+    EXPECT_TRUE(e.ui.messages[0].text.startsWith(
+        "Recover the unsaved level 'Type the name of the level here' from "));
+    EXPECT_TRUE(sameImage(painted->level().colourLayer().image(), e->level().colourLayer().image()));
+    EXPECT_TRUE(sameImage(painted->level().materialMap().image(), e->level().materialMap().image()));
+    EXPECT_TRUE(e->level().hasUnsavedChanges());
+
+    // Saved work leaves no copy; a copy only follows new changes.
+    e->writeRecoveryCopy();
+    e->finishRecoveryCopy();
+    EXPECT_TRUE(RecoveryCopy(folder.path()).exists());
+    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("kept")}};
+    QDir().mkpath(e.folder.filePath("levels"));
+    ASSERT_TRUE(e->saveLevel());
+    EXPECT_FALSE(RecoveryCopy(folder.path()).exists());
+    e->writeRecoveryCopy(); // nothing unsaved
+    e->finishRecoveryCopy();
+    EXPECT_FALSE(RecoveryCopy(folder.path()).exists());
+}
