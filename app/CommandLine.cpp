@@ -4,6 +4,7 @@
 #include "files/LevelFiles.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -52,15 +53,22 @@ const char* kOutOfSequence =
 int exportLevel(const CommandLine& line) {
     const QString& path = line.files.at(0);
     ConsoleDialogs ui;
-    QTemporaryDir own; // the editor's own folder: nothing of a remembered game is read or written
-    Editor editor(ui, own.path(), std::make_unique<ClockRandom>());
+    QTemporaryDir own; // a window's folders: the export reads neither its brushes nor its game
+    Editor editor(ui, EditorFolders::beside(own.path()), std::make_unique<ClockRandom>());
     editor.start();
     QString why = "The file does not exist.";
     if (!QFileInfo::exists(path) || !editor.openFile(path, &why))
         return fail(QString("%1: %2").arg(path, why));
-    const GameFolder game = GameFolder::at(line.game);
+    // Without --game the export goes to the game the window found; a game named here is
+    // remembered when none is known yet.
+    const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
+    GameFolder remembered(folders.state);
+    remembered.readRemembered();
+    if (line.game.isEmpty() && remembered.path().isEmpty())
+        return fail("No game folder is known yet: --game DIR names it.");
+    const GameFolder game = line.game.isEmpty() ? remembered : GameFolder::at(line.game, folders.state);
     if (!QFileInfo(game.levelFolder()).isDir())
-        return fail(QString("%1 holds no gameData/Gfx folder for the levels.").arg(line.game));
+        return fail(QString("%1 holds no gameData/Gfx folder for the levels.").arg(game.path()));
     if (!editor.closeMapForExport()) return 1;
     const int firstFree = game.firstFreeNumber();
     int number = firstFree;
@@ -74,6 +82,7 @@ int exportLevel(const CommandLine& line) {
     if (number < firstFree && !line.force)
         return fail(QString("Level %1 is in the game already; --force replaces it.").arg(twoDigits(number)));
     if (!editor.writeToGame(game, number)) return fail("The level files could not be written.");
+    if (remembered.path().isEmpty() && game.holdsGame()) game.remember();
     for (const auto kind :
          {GameFolder::File::Thumbnail, GameFolder::File::LevelImage, GameFolder::File::MaterialMap})
         print(stdout, QDir::toNativeSeparators(game.levelFile(kind, number)));
@@ -159,6 +168,19 @@ int checkLevel(const QString& path) {
     return fine ? 0 : 1;
 }
 
+int showFolders() {
+    const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
+    GameFolder game(folders.state);
+    game.readRemembered();
+    print(stdout, "Help page: " + QDir::toNativeSeparators(folders.helpPage()));
+    print(stdout, "Brushes: " + QDir::toNativeSeparators(folders.brushFolder()));
+    print(stdout, "Levels: " + QDir::toNativeSeparators(folders.levelFolder()));
+    print(stdout, "Game: " + (game.path().isEmpty() ? QString("not known yet")
+                                                    : QDir::toNativeSeparators(game.path())));
+    print(stdout, "Game remembered in: " + QDir::toNativeSeparators(game.rememberedIn()));
+    return 0;
+}
+
 int decode(const QString& path, const QString& out) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return fail(path + ": cannot be read.");
@@ -180,19 +202,22 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         "The VORTAN level editor.\n\n"
         "Without a command it opens its window, and the level set or picture PATH when given.\n"
         "Commands, run without a window:\n"
-        "  export PATH --game DIR [--number N] [--force]\n"
-        "        the level set of PATH into the game in DIR, as the Export button writes it\n"
+        "  export PATH [--game DIR] [--number N] [--force]\n"
+        "        the level set of PATH into the game in DIR (the game the editor knows),\n"
+        "        as the Export button writes it\n"
         "  check PATH   a level set's size, colours, materials and wall frame\n"
-        "  decode FILE.quox OUT.bmp   a game level file back into a picture");
+        "  decode FILE.quox OUT.bmp   a game level file back into a picture\n"
+        "  folders      where the editor finds its help and brushes and keeps levels");
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption game({"g", "game"}, "export: the game's folder, which holds gameData/Gfx.",
-                                  "DIR");
+    const QCommandLineOption game(
+        {"g", "game"},
+        "export: the game's folder, which holds gameData/Gfx; remembered when the editor knows none.", "DIR");
     const QCommandLineOption number({"n", "number"},
                                     "export: the level number, 9 to 99 (the first free one).", "N");
     const QCommandLineOption force("force", "export: replace a level that is in the game already.");
     parser.addOptions({game, number, force});
-    parser.addPositionalArgument("command", "export, check or decode; or PATH, a level to open.",
+    parser.addPositionalArgument("command", "export, check, decode or folders; or PATH, a level to open.",
                                  "[command]");
 
     CommandLine line;
@@ -212,14 +237,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         qsizetype files;
     } commands[] = {{"export", CommandLine::Command::Export, 1},
                     {"check", CommandLine::Command::Check, 1},
-                    {"decode", CommandLine::Command::Decode, 2}};
+                    {"decode", CommandLine::Command::Decode, 2},
+                    {"folders", CommandLine::Command::Folders, 0}};
     for (const auto& c : commands) {
         if (rest.isEmpty() || rest.first() != c.name) continue;
         rest.removeFirst();
         if (rest.size() != c.files)
             return done(2, stderr, QString("%1: wrong number of files; see --help.").arg(c.name));
-        if (c.command == CommandLine::Command::Export && !parser.isSet(game))
-            return done(2, stderr, "export: --game DIR names the game's folder.");
         line.command = c.command;
     }
     if (line.command == CommandLine::Command::Window && rest.size() > 1)
@@ -239,6 +263,8 @@ int runCommand(const CommandLine& line) {
         return checkLevel(line.files.at(0));
     case CommandLine::Command::Decode:
         return decode(line.files.at(0), line.files.at(1));
+    case CommandLine::Command::Folders:
+        return showFolders();
     case CommandLine::Command::Window:
         break;
     }

@@ -8,7 +8,7 @@ namespace vortan {
 // What the command line asks for: the window (maybe with a file to open), or one of the
 // commands that run without a window and print what they do.
 struct CommandLine {
-    enum class Command { Window, Export, Check, Decode };
+    enum class Command { Window, Export, Check, Decode, Folders };
     Command command = Command::Window;
     QStringList files; // the file to open, or the command's files
     QString game;      // export: the game's folder

@@ -17,8 +17,8 @@ namespace {
 constexpr QSize kStartWindow{760, 573};
 } // namespace
 
-Editor::Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random)
-    : ui_(ui), ownFolder_(std::move(ownFolder)), random_(std::move(random)), gameFolder_(ownFolder_),
+Editor::Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random)
+    : ui_(ui), folders_(std::move(folders)), random_(std::move(random)), gameFolder_(folders_.state),
       newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow),
       recoveryFolder_(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery") {}
 
@@ -273,7 +273,7 @@ bool Editor::saveLevelInside() {
     d.title = "Save Level...";
     d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
     d.filterIndex = 1;
-    d.initialFolder = QDir(ownFolder_).filePath("levels");
+    d.initialFolder = folders_.levelFolder();
     d.path = level_.name();
     d.defaultSuffix = ".bmp";
     d.cancelIsFailure = true;
@@ -302,19 +302,35 @@ void Editor::loadLevel() {
     DialogSettings& d = dialog_.settings;
     d.title = "Load Level...";
     d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
-    d.initialFolder = QDir(ownFolder_).filePath("levels");
+    d.initialFolder = folders_.levelFolder();
     d.filterIndex = 1;
     d.path.clear();
     d.cancelIsFailure = true;
     if (!dialog_.showOpen(ui_)) return;
-    if (!d.chosenName.isEmpty() && QFileInfo::exists(d.path)) {
-        openFile(d.path); // a file that cannot be read leaves the level as it was
+    loadChosenFile(d.chosenName.isEmpty() ? QString() : d.path);
+}
+
+void Editor::loadChosenFile(const QString& path) {
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        openFile(path); // a file that cannot be read leaves the level as it was
         return;
     }
     // A name that is no file loads nothing, yet leaves nothing to save.
     redrawViewport();
     yield();
     level_.setUnsavedChanges(false);
+}
+
+bool Editor::takesDroppedFile(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return (suffix == "bmp" || suffix == "gif") && QFileInfo(path).isFile();
+}
+
+void Editor::loadDroppedFile(const QString& path) {
+    if (busy() || !takesDroppedFile(path)) return;
+    CommandScope scope(*this);
+    if (!mayDiscardLevel()) return;
+    loadChosenFile(path);
 }
 
 bool Editor::openFile(const QString& path, QString* why) {
@@ -435,7 +451,7 @@ void Editor::renameLevel() {
 }
 
 void Editor::showHelp() {
-    ui_.openDocument(QDir(ownFolder_).filePath("Help.htm"));
+    ui_.openDocument(folders_.helpPage());
     // The keys go on working in the level, not on the Help button.
     focusViewportIfAllowed();
 }
@@ -509,7 +525,7 @@ void Editor::loadBrushPicture() {
     d.path.clear();
     d.cancelIsFailure = true;
     d.filter = "Pictures (*.bmp;*.gif)|*.bmp;*.gif";
-    d.initialFolder = QDir(ownFolder_).filePath("brushes");
+    d.initialFolder = folders_.brushFolder();
     if (!dialog_.showOpen(ui_) || d.chosenName.isEmpty()) return;
     if (QFileInfo::exists(d.path)) {
         const std::optional<QImage> picture = loadPicture(d.path);

@@ -5,6 +5,7 @@
 #include "core/RandomSource.h"
 #include "dialogs/Forms.h"
 #include "dialogs/UserDialogs.h"
+#include "files/EditorFolders.h"
 #include "files/GameFolder.h"
 #include "files/RecoveryCopy.h"
 #include "paint/Brush.h"
@@ -47,9 +48,9 @@ struct Controls {
 class Editor : public QObject {
     Q_OBJECT
   public:
-    // ownFolder: where the editor keeps "gameFolder.txt" and finds "Help.htm", "levels"
-    // and "brushes". The random source gives the random names, sizes and caves.
-    Editor(UserDialogs& ui, QString ownFolder, std::unique_ptr<RandomSource> random);
+    // folders: where the editor finds its help and brushes and keeps "gameFolder.txt" and
+    // "levels". The random source gives the random names, sizes and caves.
+    Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random);
 
     // Start-up: the first brushes, the remembered game folder, the navigator and the
     // title. False when the editor was started once already: the program must end.
@@ -74,7 +75,7 @@ class Editor : public QObject {
     Brush& brush() { return brush_; }
     const Brush& brush() const { return brush_; }
     const GameFolder& gameFolder() const { return gameFolder_; }
-    const QString& ownFolder() const { return ownFolder_; }
+    const EditorFolders& folders() const { return folders_; }
     const DialogSettings& dialogSettings() const { return dialog_.settings; }
 
     // Yielding to the event loop during long work. The window sets processEvents; tests
@@ -97,6 +98,10 @@ class Editor : public QObject {
     void newLevel();
     void randomLevel();
     void loadLevel();
+    // A file dropped on the window: what Load does with that file chosen.
+    void loadDroppedFile(const QString& path);
+    // Whether a dropped file may be loaded: one .bmp or .gif picture.
+    static bool takesDroppedFile(const QString& path);
     // Loads a level set (any member) or a single picture as Load does with that file
     // chosen. False, with *why, when it cannot be read: the level stays as it was.
     bool openFile(const QString& path, QString* why = nullptr);
@@ -159,6 +164,7 @@ class Editor : public QObject {
   private:
     // The unsaved-work question: true when the level may be replaced.
     bool mayDiscardLevel();
+    void loadChosenFile(const QString& path);
     bool saveLevelInside();
     void switchView(View::Shown shown);
     // A new empty level of this size, scrolled home, with a navigator for it.
@@ -180,7 +186,7 @@ class Editor : public QObject {
     void yield();
 
     UserDialogs& ui_;
-    QString ownFolder_;
+    EditorFolders folders_;
     std::unique_ptr<RandomSource> random_;
     LevelDocument level_;
     View view_;

@@ -5,8 +5,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -43,6 +48,9 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     font.setPixelSize(11);
     setFont(font);
     resize(760, 573);
+    // The application's icon: the window and every dialog carry it.
+    QGuiApplication::setWindowIcon(QIcon(":/icon.png"));
+    setAcceptDrops(true);
 
     toolColumn = new QFrame(this);
     toolColumn->setGeometry(8, 0, 105, 412);
@@ -203,6 +211,29 @@ void MainWindow::syncLabels() {
 
 void MainWindow::resizeEvent(QResizeEvent*) {
     editor_.layOut(outerSize());
+}
+
+QString MainWindow::droppedFile(const QMimeData* data) const {
+    if (editor_.controls().busy || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QString path = data->urls().first().toLocalFile();
+    return Editor::takesDroppedFile(path) ? path : QString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // Left unaccepted, the drag shows the no-drop cursor.
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // The drag's source waits for the drop to end: the load, with its questions, comes after.
+    QTimer::singleShot(0, &editor_, [this, path] { editor_.loadDroppedFile(path); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

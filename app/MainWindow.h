@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMimeData;
 class QPushButton;
 class QRadioButton;
 
@@ -50,8 +51,13 @@ class MainWindow : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    // The one picture file a drag carries, or empty when the drag is refused.
+    QString droppedFile(const QMimeData* data) const;
     void syncControls();
     void syncLabels();
     void showPicture(ShownPicture which, QRect area);

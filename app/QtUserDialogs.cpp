@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
 
 namespace vortan {
@@ -125,8 +125,37 @@ void QtUserDialogs::showOptions(OptionsForm& form) {
 }
 
 void QtUserDialogs::openDocument(const QString& path) {
-    // The desktop's handler runs on its own; a failure shows nothing of ours.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // The desktop's opener runs on its own. Without one that works (no browser, no
+    // xdg-open) the page shows in a window of ours, so Help always opens.
+    auto* opener = new QProcess;
+    auto showOurs = [this, opener, path] {
+        opener->disconnect();
+        opener->deleteLater();
+        showHelpWindow(path);
+    };
+    QObject::connect(opener, &QProcess::errorOccurred, [showOurs](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) showOurs();
+    });
+    QObject::connect(opener, &QProcess::finished, [opener, showOurs](int code, QProcess::ExitStatus status) {
+        if (status != QProcess::NormalExit || code != 0) return showOurs();
+        opener->deleteLater();
+    });
+    opener->start("xdg-open", {path});
+}
+
+void QtUserDialogs::showHelpWindow(const QString& path) {
+    if (!helpWindow_) {
+        helpWindow_ = new QTextBrowser(parent_);
+        helpWindow_->setWindowFlag(Qt::Window);
+        helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+        helpWindow_->setWindowTitle("VORTAN Level Editor Help");
+        helpWindow_->setOpenExternalLinks(true); // web links go to the desktop, anchors stay here
+        helpWindow_->resize(720, 640);
+    }
+    helpWindow_->setSource(QUrl::fromLocalFile(path));
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 } // namespace vortan

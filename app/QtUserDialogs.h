@@ -2,6 +2,7 @@
 
 #include "dialogs/UserDialogs.h"
 #include <QPointer>
+#include <QTextBrowser>
 #include <QWidget>
 
 namespace vortan {
@@ -20,12 +21,17 @@ class QtUserDialogs : public UserDialogs {
     void showOptions(OptionsForm& form) override;
     void openDocument(const QString& path) override;
 
+    // The help page in a window of the editor's own; the one open already when there is one.
+    void showHelpWindow(const QString& path);
+    QTextBrowser* helpWindow() const { return helpWindow_; }
+
     // "label|*.a;*.b|label2|*.c" as Qt's name filters.
     static QStringList nameFilters(const QString& filter);
 
   private:
     bool runFileDialog(DialogSettings& settings, bool save);
     QPointer<QWidget> parent_;
+    QPointer<QTextBrowser> helpWindow_;
 };
 
 } // namespace vortan

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     vortan::QtUserDialogs ui;
-    vortan::Editor editor(ui, QCoreApplication::applicationDirPath(),
+    vortan::Editor editor(ui, vortan::EditorFolders::forProgram(QCoreApplication::applicationDirPath()),
                           std::make_unique<vortan::ClockRandom>());
     if (!editor.start()) return 0;
     vortan::MainWindow window(editor);

@@ -17,7 +17,7 @@ bool GameFolder::holdsGame() const {
 }
 
 void GameFolder::readRemembered() {
-    QFile file(QDir(ownFolder_).filePath("gameFolder.txt"));
+    QFile file(rememberedIn());
     // Only a plain file: reading a pipe of that name would never return.
     if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
         QByteArray line = file.readLine();
@@ -45,9 +45,17 @@ bool GameFolder::locate(UserDialogs& ui, SharedDialog& dialog) {
                    " You need to find where you keep VORTAN, try searching your harddisk. ", MsgButtons::OK,
                    MsgIcon::None);
     }
-    // Remembered for the next run; a folder that cannot be written keeps the old file.
-    replaceFile(QDir(ownFolder_).filePath("gameFolder.txt"), path_.toLocal8Bit());
+    remember();
     return true;
+}
+
+void GameFolder::remember() const {
+    QDir().mkpath(stateFolder_);
+    replaceFile(rememberedIn(), path_.toLocal8Bit());
+}
+
+QString GameFolder::rememberedIn() const {
+    return QDir(stateFolder_).filePath("gameFolder.txt");
 }
 
 QString GameFolder::levelFile(File kind, int number) const {

@@ -7,14 +7,15 @@
 namespace vortan {
 
 // The folder of the installed game, known by its executable "Vortan.exe" and remembered
-// across runs in "gameFolder.txt" in the editor's own folder. Its levels live in
+// across runs in "gameFolder.txt" in the editor's data folder. Its levels live in
 // gameData/Gfx/ as numbered sets of three files.
 class GameFolder {
   public:
-    explicit GameFolder(QString ownFolder) : ownFolder_(std::move(ownFolder)) {}
-    // A folder given outright (the command line's), with or without its separator.
-    static GameFolder at(const QString& folder) {
-        GameFolder game({});
+    explicit GameFolder(QString stateFolder) : stateFolder_(std::move(stateFolder)) {}
+    // A folder given outright (the command line's), with or without its separator,
+    // remembered in stateFolder when asked to.
+    static GameFolder at(const QString& folder, const QString& stateFolder = {}) {
+        GameFolder game(stateFolder);
         game.path_ = folder.endsWith('/') ? folder : folder + '/';
         return game;
     }
@@ -29,6 +30,10 @@ class GameFolder {
     // the user cancelled and the calling command ends; true otherwise, with path()
     // empty when the user chose something that is not the game.
     bool locate(UserDialogs& ui, SharedDialog& dialog);
+    // Keeps the folder for the next run, making the editor's data folder when missing.
+    // A folder that cannot be written keeps the old file.
+    void remember() const;
+    QString rememberedIn() const;
 
     enum class File { Thumbnail, LevelImage, MaterialMap };
     QString levelFolder() const { return path_ + "gameData/Gfx/"; }
@@ -38,7 +43,7 @@ class GameFolder {
     int firstFreeNumber() const;
 
   private:
-    QString ownFolder_;
+    QString stateFolder_;
     QString path_;
 };
 

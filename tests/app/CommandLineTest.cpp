@@ -17,16 +17,46 @@ struct Outcome {
     int status;
     QString out, err;
 };
-// The editor as a shell runs it, without a display.
-Outcome editor(const QStringList& arguments) {
+
+// The editor installed into a temporary prefix once for the suite's process, its program
+// folder read-only as /usr/bin is to a user, its data folder inside the prefix too.
+struct Installed {
+    QTemporaryDir prefix;
+    const QString data = prefix.filePath("data");
+    const QString dataFolder = data + "/vortan-editor";
+    bool done = false;
+    Installed() {
+        QProcess install;
+        install.start(CMAKE_COMMAND, {"--install", VORTAN_BUILD_DIR, "--prefix", prefix.path()});
+        done = install.waitForFinished(60000) && install.exitCode() == 0;
+        QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~Installed() {
+        QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+Installed& installed() {
+    static Installed editor;
+    EXPECT_TRUE(editor.done);
+    return editor;
+}
+
+Outcome run(const QString& program, const QStringList& arguments) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
+    env.insert("XDG_DATA_HOME", installed().data);
     p.setProcessEnvironment(env);
-    p.start(VORTAN_EDITOR, arguments);
+    p.start(program, arguments);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
+}
+
+// The installed editor as a shell runs it, without a display.
+Outcome editor(const QStringList& arguments) {
+    return run(installed().prefix.filePath("bin/vortan-editor"), arguments);
 }
 
 // A level of a few colours and every material, saved as a set in the own folder.
@@ -88,7 +118,49 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
     EXPECT_EQ(editor({"export", set, "--game", shell.folder.path(), "--number", "9", "--force"}).status, 0);
     EXPECT_EQ(editor({"--version"}).out.trimmed(), "vortan-editor 1.0");
     EXPECT_TRUE(editor({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
-    EXPECT_EQ(editor({"export", set}).status, 2); // no game folder
+    // The first game named is remembered in the data folder; an export without --game
+    // goes there.
+    EXPECT_EQ(readFile(installed().dataFolder + "/gameFolder.txt"), (shell.folder.path() + "/").toUtf8());
+    EXPECT_EQ(editor({"export", set}).status, 0);
+    EXPECT_TRUE(QFileInfo::exists(shell.gfx + "levelm10.quox"));
+}
+
+// Installed, the editor finds its help and brushes under share/ and keeps what it writes in
+// the user's data folder, whatever it may write beside its program. Its desktop entry and
+// metadata pass their validators.
+TEST(Installed, FindsItsHelpAndBrushesAndWritesOnlyToTheDataFolder) {
+    Installed& p = installed();
+    const QString shared = p.prefix.filePath("share/vortan-editor");
+    TestEditor e;
+    const QString set = savedLevel(e, "Cave");
+    const Outcome noGame = editor({"export", set});
+    EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
+        << noGame.err.toStdString();
+    EXPECT_EQ(editor({"folders"}).out,
+              QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
+                      "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
+                  .arg(shared, p.dataFolder));
+    EXPECT_EQ(readFile(shared + "/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
+    EXPECT_EQ(QDir(shared + "/brushes").entryList(QDir::Files).size(), 4);
+    EXPECT_TRUE(QFileInfo(p.dataFolder + "/levels").isDir());
+
+    GameOnDisk game;
+    game.take(0, 8);
+    ASSERT_EQ(editor({"export", set, "--game", game.folder.path()}).status, 0);
+    EXPECT_EQ(readFile(p.dataFolder + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
+    EXPECT_EQ(QDir(p.prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
+    EXPECT_TRUE(editor({"folders"}).out.contains("Game: " + game.folder.path() + "/\n"));
+
+    const QString desktop = p.prefix.filePath("share/applications/org.vortan.LevelEditor.desktop");
+    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
+    EXPECT_TRUE(
+        QFileInfo::exists(p.prefix.filePath("share/icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg")));
+    const Outcome entry = run("desktop-file-validate", {desktop});
+    EXPECT_TRUE(entry.status == 0 && !entry.out.contains("error")) << entry.out.toStdString();
+    const Outcome metadata =
+        run("appstreamcli", {"validate", "--no-net",
+                             p.prefix.filePath("share/metainfo/org.vortan.LevelEditor.metainfo.xml")});
+    EXPECT_EQ(metadata.status, 0) << metadata.out.toStdString();
 }
 
 // check reports the size, colours, materials and frame, and fails a level the game would

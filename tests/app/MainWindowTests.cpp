@@ -2,6 +2,7 @@
 #include "app/QtUserDialogs.h"
 #include "core/Layout.h"
 #include "dialogs/FormDialogs.h"
+#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 #include "support/TestFiles.h"
 #include "view/PictureWidget.h"
@@ -13,9 +14,12 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 using namespace vortan;
@@ -39,6 +43,8 @@ TEST(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     ShownWindow t;
     MainWindow& w = t.w;
     EXPECT_EQ(w.windowTitle(), "VORTAN Level Editor 1.0 - EMPTY");
+    EXPECT_EQ(QApplication::windowIcon().pixmap(64).toImage().pixelColor(32, 24), QColor(0, 0, 0));
+    EXPECT_EQ(w.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
     EXPECT_EQ(w.toolColumn->geometry(), QRect(8, 0, 105, 412));
     const struct {
         QWidget* widget;
@@ -196,6 +202,106 @@ TEST(Window, NothingElseTakesInputWhileACommandRuns) {
         EXPECT_TRUE(w.viewButtons[2]->isEnabled());
     }
     EXPECT_EQ(t.e.ui.dialogsShown.size(), 1u); // the export's own dialog, no colour or brush dialog
+}
+
+namespace {
+
+// A drag of these files over the window: whether the window takes it.
+bool takesDrag(MainWindow& w, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    QCoreApplication::processEvents(); // the load runs once the drop has ended
+    return drop.isAccepted();
+}
+
+} // namespace
+
+// A dropped set member or picture loads as Load would, after the unsaved-work question;
+// anything else is refused.
+TEST(Window, ADroppedLevelLoadsAsLoadWould) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    Editor& e = *t.e;
+    t.e.newLevel(60, 40);
+    e.level().colourLayer().fillRect(5, 5, 20, 20, rgb(200, 10, 10));
+    e.level().materialMap().fillRect(5, 5, 20, 20, kWater);
+    const QImage colour = e.level().colourLayer().image(), map = e.level().materialMap().image();
+    QDir().mkpath(t.e.folder.filePath("levels"));
+    t.e.ui.choices = {ScriptedDialogs::Choice{t.e.folder.filePath("levels/Dropped 2.5")}};
+    ASSERT_TRUE(e.saveLevel());
+    const QString member = t.e.folder.filePath("levels/Dropped 2.5.map.bmp");
+    writeFile(t.e.folder.filePath("notes.txt"), "x");
+
+    t.e.newLevel(30, 30);
+    e.level().colourLayer().setPixel(1, 1, kWhite);
+    e.level().setUnsavedChanges(true);
+    EXPECT_FALSE(takesDrag(w, {t.e.folder.filePath("notes.txt")}));
+    EXPECT_FALSE(takesDrag(w, {member, member}));
+    EXPECT_FALSE(takesDrag(w, {t.e.folder.filePath("levels/gone.bmp")}));
+    EXPECT_TRUE(t.e.ui.messages.empty());
+    t.e.ui.answers = {MsgAnswer::Cancel};
+    EXPECT_TRUE(takesDrag(w, {member}));
+    EXPECT_EQ(e.level().colourLayer().image().width(), 30); // the user kept the level
+    ASSERT_EQ(t.e.ui.messages.size(), 1u);
+    EXPECT_EQ(t.e.ui.messages[0].title, "Unsaved work... ");
+
+    t.e.ui.answers = {MsgAnswer::No};
+    EXPECT_TRUE(takesDrag(w, {member}));
+    EXPECT_EQ(w.windowTitle(), "VORTAN Level Editor 1.0 - Dropped 2.5");
+    EXPECT_TRUE(sameImage(colour, e.level().colourLayer().image()));
+    EXPECT_TRUE(sameImage(map, e.level().materialMap().image()));
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
+    EXPECT_EQ(QApplication::focusWidget(), w.viewport);
+}
+
+// Help opens the page with the desktop's opener; when there is none, or it fails, the page
+// shows in a window of the editor's, its links going to their anchors.
+TEST(Window, HelpOpensWithoutABrowser) {
+    QTemporaryDir bin;
+    const QByteArray path = qgetenv("PATH");
+    const QString page = QCoreApplication::applicationDirPath() + "/Help.htm";
+    auto openWith = [&](const QByteArray& script) {
+        QFile::remove(bin.filePath("xdg-open"));
+        if (!script.isEmpty()) {
+            writeFile(bin.filePath("xdg-open"), "#!/bin/sh\n" + script + "\n");
+            QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.path().toLocal8Bit() + (script.isEmpty() ? "" : ":" + path));
+        auto ui = std::make_unique<QtUserDialogs>();
+        ui->openDocument(page);
+        for (int i = 0; i < 500 && !QFileInfo::exists(bin.filePath("opened")) && !ui->helpWindow(); ++i)
+            QTest::qWait(10);
+        QTest::qWait(50);
+        qputenv("PATH", path);
+        return ui;
+    };
+    EXPECT_FALSE(openWith("echo \"$1\" > " + bin.filePath("opened").toLocal8Bit())->helpWindow());
+    EXPECT_EQ(readFile(bin.filePath("opened")).trimmed(), page.toLocal8Bit());
+    QFile::remove(bin.filePath("opened"));
+
+    for (const QByteArray& script : {QByteArray("exit 3"), QByteArray()}) {
+        const auto ui = openWith(script);
+        QTextBrowser* help = ui->helpWindow();
+        ASSERT_TRUE(help && help->isVisible()) << script.toStdString();
+        EXPECT_EQ(help->windowTitle(), "VORTAN Level Editor Help");
+        EXPECT_EQ(help->source(), QUrl::fromLocalFile(page));
+        EXPECT_TRUE(help->toPlainText().contains("6. Keys"));
+        help->setFocus();
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(help, Qt::Key_Tab); // to the sixth link of the contents, "#keys"
+        QTest::keyClick(help, Qt::Key_Return);
+        EXPECT_EQ(help->source().fragment(), "keys");
+        EXPECT_GT(help->verticalScrollBar()->value(), 0);
+        delete help;
+    }
 }
 
 TEST(Window, FileFiltersBecomeQtNameFilters) {

@@ -7,7 +7,7 @@ TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
     if (writeFiles) writeFiles(folder.path());
     auto source = std::make_unique<ScriptedRandom>();
     random = source.get();
-    editor = std::make_unique<Editor>(ui, folder.path(), std::move(source));
+    editor = std::make_unique<Editor>(ui, EditorFolders::beside(folder.path()), std::move(source));
     editor->setRecoveryFolder(folder.filePath("recovery"));
     editor->start();
     editor->layOut({760, 573}); // as the window's first showing does
