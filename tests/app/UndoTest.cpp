@@ -64,8 +64,6 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
     EXPECT_TRUE(sameImage(states.back().first, e->view().viewport().image()));
 }
 
-// Backspace goes back to the last press or view switch as a step of its own; after an undo
-// or redo it waits for the next press.
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     TestEditor e;
     e.newLevel(300, 200);
@@ -93,8 +91,7 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     EXPECT_FALSE(e->level().history().canUndo());
 }
 
-// Steps keep the tiles they touched; past the limit the oldest are let go, and the newest
-// stays even when it alone is larger.
+// Past the limit the oldest steps are let go; the newest stays even when it alone is larger.
 TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     LevelDocument level;
     level.makeEmpty(640, 640, kWhite);
