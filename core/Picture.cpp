@@ -103,41 +103,26 @@ template <bool And> void combineRow(uint32_t* __restrict d, const uint32_t* __re
 // Open regions are filled a row at a time, so finding where a run of the region colour
 // ends, or where the next one starts, has to look at several pixels per step.
 
-// First index in [from, to) whose pixel is not v; `to` when there is none.
-inline int64_t firstOther(const uint32_t* row, int64_t from, int64_t to, uint32_t v) {
+// First index in [from, to) whose pixel is v (same) or is not v; `to` when there is none.
+template <bool same> inline int64_t firstWhere(const uint32_t* row, int64_t from, int64_t to, uint32_t v) {
     int64_t i = from;
 #if defined(__SSE2__)
     const __m128i vv = _mm_set1_epi32(int(v));
     for (; i + 8 <= to; i += 8) {
         const __m128i a = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i)), vv);
         const __m128i b = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 4)), vv);
-        const unsigned m = unsigned(_mm_movemask_ps(_mm_castsi128_ps(a))) |
-                           (unsigned(_mm_movemask_ps(_mm_castsi128_ps(b))) << 4);
-        if (m != 0xFF) return i + __builtin_ctz(~m & 0xFF);
+        const unsigned equal = unsigned(_mm_movemask_ps(_mm_castsi128_ps(a))) |
+                               (unsigned(_mm_movemask_ps(_mm_castsi128_ps(b))) << 4);
+        const unsigned hits = same ? equal : ~equal & 0xFF;
+        if (hits != 0) return i + __builtin_ctz(hits);
     }
 #endif
     for (; i < to; ++i)
-        if (row[i] != v) return i;
+        if ((row[i] == v) == same) return i;
     return to;
 }
-
-// First index in [from, to) whose pixel is v; `to` when there is none.
-inline int64_t firstSame(const uint32_t* row, int64_t from, int64_t to, uint32_t v) {
-    int64_t i = from;
-#if defined(__SSE2__)
-    const __m128i vv = _mm_set1_epi32(int(v));
-    for (; i + 8 <= to; i += 8) {
-        const __m128i a = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i)), vv);
-        const __m128i b = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i + 4)), vv);
-        const unsigned m = unsigned(_mm_movemask_ps(_mm_castsi128_ps(a))) |
-                           (unsigned(_mm_movemask_ps(_mm_castsi128_ps(b))) << 4);
-        if (m != 0) return i + __builtin_ctz(m);
-    }
-#endif
-    for (; i < to; ++i)
-        if (row[i] == v) return i;
-    return to;
-}
+constexpr auto firstSame = firstWhere<true>;
+constexpr auto firstOther = firstWhere<false>;
 
 // Last index in [from, to) whose pixel is not v, searching leftwards from to - 1;
 // from - 1 when there is none. Used to grow a run to the left.

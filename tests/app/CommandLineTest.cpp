@@ -32,12 +32,16 @@ struct Installed {
     ~Installed() {
         QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-} const* installed = nullptr;
+};
+
+const Installed& installed() {
+    static const Installed prefix;
+    return prefix;
+}
 
 // A program as a shell runs it, without a display; the installed editor when none is named.
 Outcome editor(const QStringList& arguments, QString program = {}) {
-    static const Installed prefix;
-    installed = &prefix;
+    const Installed& prefix = installed();
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
@@ -110,8 +114,8 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
     EXPECT_TRUE(editor({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
     // The first game named is remembered in the data folder, nothing beside the program; an
     // export without --game goes there.
-    EXPECT_EQ(readFile(installed->dataFolder + "/gameFolder.txt"), (shell.folder.path() + "/").toUtf8());
-    EXPECT_EQ(QDir(installed->prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
+    EXPECT_EQ(readFile(installed().dataFolder + "/gameFolder.txt"), (shell.folder.path() + "/").toUtf8());
+    EXPECT_EQ(QDir(installed().prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
     EXPECT_EQ(editor({"export", set}).status, 0);
     EXPECT_TRUE(QFileInfo::exists(shell.gfx + "levelm10.quox"));
 }
@@ -120,7 +124,7 @@ TEST(Installed, FindsItsHelpAndBrushesAndKeepsLevelsInTheDataFolder) {
     TestEditor e;
     const QString set = savedLevel(e, "Cave");
     const Outcome noGame = editor({"export", set});
-    const Installed& p = *installed;
+    const Installed& p = installed();
     const QString shared = p.prefix.filePath("share/vortan-editor");
     EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
         << noGame.err.toStdString();

@@ -27,10 +27,13 @@ using namespace vortan::test;
 
 namespace {
 
+// The window of an editor that remembers a game holding levels 0 to 8.
 struct ShownWindow {
-    TestEditor e;
+    GameOnDisk game;
+    TestEditor e{game.remembered()};
     MainWindow w{*e};
-    explicit ShownWindow(const std::function<void(const QString&)>& writeFiles = {}) : e(writeFiles) {
+    ShownWindow() {
+        game.take(0, 8);
         w.show();
         w.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -84,9 +87,7 @@ TEST(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
         previous = c.widget;
     }
     EXPECT_EQ(w.redLabel->palette().color(QPalette::Window), QColor(255, 180, 180));
-    EXPECT_TRUE(w.viewButtons[0]->isChecked());
-    EXPECT_FALSE(w.materialBrush->isVisible());
-    EXPECT_FALSE(w.thumbnail->isVisible());
+    EXPECT_TRUE(w.viewButtons[0]->isChecked() && !w.materialBrush->isVisible() && !w.thumbnail->isVisible());
     EXPECT_EQ(w.viewport->geometry(), QRect(QPoint(120, 24), viewportOuterSize(w.outerSize(), {825, 673})));
     // A smaller window: the viewport follows it and shows the level again.
     t.e->level().colourLayer().fillRect(0, 0, 820, 668, rgb(10, 20, 30));
@@ -121,9 +122,7 @@ TEST(Window, MouseKeysAndButtonsReachTheEditor) {
 }
 
 TEST(Window, EveryCommandEndsWithTheKeysInTheViewport) {
-    GameOnDisk game;
-    game.take(0, 8);
-    ShownWindow t(game.remembered());
+    ShownWindow t;
     MainWindow& w = t.w;
     Editor& e = *t.e;
     ScriptedDialogs& ui = t.e.ui;
@@ -140,7 +139,7 @@ TEST(Window, EveryCommandEndsWithTheKeysInTheViewport) {
         {"Save", choose(t.e.folder.filePath("levels/kept.bmp")), w.saveButton},
         {"Load", choose(t.e.folder.filePath("levels/kept.level.bmp")), w.loadButton},
         {"cancelled Load", [&] { ui.choices = {std::nullopt}; }, w.loadButton},
-        {"Export", choose(game.gfx + "level09t.quox"), w.exportButton},
+        {"Export", choose(t.game.gfx + "level09t.quox"), w.exportButton},
         {"Level -> Map", [] {}, w.levelToMapButton},
         {"Options", [&] { ui.optionsScripts = {[](OptionsForm& f) { f.accept(); }}; }, w.optionsButton},
         {"Help", [] {}, w.helpButton},
@@ -171,9 +170,7 @@ TEST(Window, EveryCommandEndsWithTheKeysInTheViewport) {
 // While a command yields, nothing that starts another one or changes what it works on
 // takes a click: no view switch, zoom, material, scroll, brush or rename in between.
 TEST(Window, NothingElseTakesInputWhileACommandRuns) {
-    GameOnDisk game;
-    game.take(0, 8);
-    ShownWindow t(game.remembered());
+    ShownWindow t;
     MainWindow& w = t.w;
     Editor& e = *t.e;
     bool clicked = false;
@@ -191,7 +188,7 @@ TEST(Window, NothingElseTakesInputWhileACommandRuns) {
     e.view().scrollTo(e.level(), 100, 100);
     for (QPushButton* command : {w.levelToMapButton, w.exportButton}) {
         clicked = false;
-        t.e.ui.choices = {ScriptedDialogs::Choice{game.gfx + "level09t.quox"}};
+        t.e.ui.choices = {ScriptedDialogs::Choice{t.game.gfx + "level09t.quox"}};
         QTest::mouseClick(command, Qt::LeftButton);
         EXPECT_TRUE(clicked);
         EXPECT_EQ(e.view().shown(), View::Shown::Level);
@@ -229,7 +226,6 @@ TEST(Window, ADroppedLevelLoadsAsLoadWould) {
     t.e.newLevel(60, 40);
     e.level().materialMap().fillRect(5, 5, 20, 20, kWater);
     const QImage map = e.level().materialMap().image();
-    QDir().mkpath(t.e.folder.filePath("levels"));
     t.e.ui.choices = {ScriptedDialogs::Choice{t.e.folder.filePath("levels/Dropped 2.5")}};
     ASSERT_TRUE(e.saveLevel());
     const QString member = t.e.folder.filePath("levels/Dropped 2.5.map.bmp"),

@@ -20,7 +20,6 @@ class LevelFiles : public ::testing::Test {
     TestEditor e{onDisk.remembered()};
     const QString levels = e.folder.filePath("levels/");
     LevelFiles() { e.newLevel(120, 90); }
-    void take(int from, int to) { onDisk.take(from, to); }
     template <typename Result>
     void run(Result (Editor::*command)(), const QString& chosen, MsgAnswer answer = MsgAnswer::OK) {
         e.ui.choices = {ScriptedDialogs::Choice{chosen}};
@@ -32,7 +31,7 @@ class LevelFiles : public ::testing::Test {
 } // namespace
 
 TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
-    take(0, 11);
+    onDisk.take(0, 11);
     for (const char* name : {"level12.quox", "levelm13.quox", "level14t.quox"}) // one file takes a number
         writeFile(gfx + name, "x");
     e->level().materialMap().fillRect(0, 0, 119, 89, kBlack);
@@ -56,7 +55,7 @@ TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
         {"level+9t.quox", wrong}, {"level16t.quox", gap},   {"level18t.quox", gap},
         {"level09t.quox", {}},    {"level15t.quox", {}},    {"level100t.quox", mine}};
     for (const auto& [name, text] : rows) {
-        if (name == "level100t.quox") take(16, 99); // all taken: 100 is proposed, and refused
+        if (name == "level100t.quox") onDisk.take(16, 99); // all taken: 100 is proposed, and refused
         e.ui.messages.clear();
         const int beeps = e.ui.beeps;
         run(&Editor::exportToGame, gfx + name);
@@ -83,7 +82,7 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     EXPECT_EQ(e.ui.dialogsShown.at(1).title, "Find 'Vortan.exe' so I know where to save your level...");
     EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), (game.path() + "/").toUtf8());
 
-    take(0, 9);
+    onDisk.take(0, 9);
     const QStringList before = folderContents(gfx);
     e->level().colourLayer().resize(6000, 10); // a level image far larger than its thumbnail
     for (int i = 0; i < 6000 * 10; ++i)
