@@ -82,6 +82,7 @@ void Editor::redrawViewport() {
 }
 
 bool Editor::mayClose() {
+    endStroke();
     if (busy()) {
         closePending_ = true;
         return false;
@@ -183,8 +184,8 @@ void Editor::buildThumbnail() {
 // --- commands --------------------------------------------------------------------------
 
 Editor::CommandScope::CommandScope(Editor& e) : e_(e) {
-    // A stroke whose release never came ends here, before the command changes the level.
-    e_.level_.history().end();
+    // A stroke still held ends as its own step before the command acts.
+    e_.endStroke();
     if (e_.commandDepth_++ > 0) return;
     e_.controls_.viewportEnabled = false;
     e_.controls_.busy = true;
@@ -451,6 +452,7 @@ void Editor::renameLevel() {
 }
 
 void Editor::showHelp() {
+    endStroke();
     ui_.openDocument(folders_.helpPage());
     // The keys go on working in the level, not on the Help button.
     focusViewportIfAllowed();
@@ -462,6 +464,7 @@ void Editor::showView(View::Shown shown) {
 }
 
 void Editor::switchView(View::Shown shown) {
+    endStroke();
     if (shown == View::Shown::Thumbnail) {
         if (level_.hasUnsavedChanges() || view_.navigatorStale()) buildThumbnail();
         view_.setShown(shown);
@@ -481,6 +484,7 @@ void Editor::switchView(View::Shown shown) {
 
 void Editor::setZoomed(bool zoomed) {
     if (busy()) return;
+    endStroke();
     view_.setZoomed(zoomed);
     emit controlsChanged();
     redrawViewport();
@@ -489,6 +493,7 @@ void Editor::setZoomed(bool zoomed) {
 
 void Editor::chooseMaterial(const QString& entry) {
     if (busy()) return;
+    endStroke();
     brush_.chooseMaterial(entry);
     brushChanged();
 }
@@ -560,17 +565,27 @@ void Editor::pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modif
     // pixels the user cannot see.
     if (!controls_.viewportEnabled || !view_.onViewport(at)) return;
     // Backspace goes back to here; everything up to the release is one step.
+    endStroke();
     level_.history().mark();
     level_.history().begin("Paint");
+    strokeOpen_ = true;
     showOutcome(painter_.press(button, modifiers, at));
 }
 
 void Editor::moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
     if (!controls_.viewportEnabled) return;
-    showOutcome(painter_.move(buttons, modifiers, at));
+    // Only a stroke with its own step paints: a drag from the frame, or one that went on
+    // past Backspace, an undo or a command, only moves the preview.
+    showOutcome(painter_.move(strokeOpen_ ? buttons : Qt::NoButton, modifiers, at));
 }
 
-void Editor::releaseInViewport() {
+void Editor::releaseInViewport(Qt::MouseButtons stillHeld) {
+    if (stillHeld == Qt::NoButton) endStroke();
+}
+
+void Editor::endStroke() {
+    if (!strokeOpen_) return;
+    strokeOpen_ = false;
     painter_.release();
     level_.history().end();
 }
@@ -598,6 +613,11 @@ void Editor::undoOrRedo(bool redo) {
 
 void Editor::keyInViewport(int key, Qt::KeyboardModifiers modifiers) {
     if (!controls_.viewportEnabled) return;
+    // A key that does something ends a stroke still held first, as its own step; the
+    // modifiers alone only change what the next move does.
+    if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt && key != Qt::Key_Meta &&
+        key != Qt::Key_AltGr)
+        endStroke();
     if (modifiers & Qt::ControlModifier) {
         // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
         if (key == Qt::Key_Z) return undoOrRedo(modifiers & Qt::ShiftModifier);
@@ -659,6 +679,7 @@ void Editor::keyInViewport(int key, Qt::KeyboardModifiers modifiers) {
 void Editor::pressInNavigator(QPointF at) {
     // The navigator's frame is not part of its picture.
     if (busy() || !view_.onNavigator(at)) return;
+    endStroke();
     view_.scrollTo(level_, view_.navigatorScale() * float(at.x()), view_.navigatorScale() * float(at.y()));
     emit pictureChanged(ShownPicture::Viewport);
     focusViewportIfAllowed();

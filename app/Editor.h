@@ -125,11 +125,13 @@ class Editor : public QObject {
     void pressOnBrush(Qt::MouseButton button, bool colourBrush);
 
     // --- the mouse and keys ---------------------------------------------------------------
-    // A press, the moves with the button held and the release make one step of the
-    // history.
+    // A press on the viewport's pixels opens a stroke: it and the moves with a button held
+    // make one step of the history, up to the release of the last button held. A key, a
+    // view switch or any command ends the stroke as its own step first; moves after that
+    // paint nothing until the next press.
     void pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
-    void releaseInViewport();
+    void releaseInViewport(Qt::MouseButtons stillHeld = Qt::NoButton);
     // The wheel scrolls by the arrow keys' step, sideways with Shift; angle in eighths
     // of a degree, 120 a notch.
     void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers);
@@ -175,6 +177,7 @@ class Editor : public QObject {
     void showTitle();
     void showOutcome(const Painter::Outcome& outcome);
     void undoOrRedo(bool redo);
+    void endStroke();
     void brushChanged();
     void focusViewportIfAllowed();
     void redrawViewport();
@@ -205,6 +208,7 @@ class Editor : public QObject {
     int commandDepth_ = 0;
     bool closePending_ = false;
     int wheelTurn_ = 0;
+    bool strokeOpen_ = false;
     // The recovery copy: every change counts, and the count at the last copy.
     void forgetRecoveryCopy();
     QString recoveryFolder_;

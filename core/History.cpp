@@ -182,7 +182,8 @@ void History::mark() {
 bool History::backToMark() {
     end();
     const int now = stack_.index();
-    if (mark_ < floor_ || mark_ >= now) return false;
+    if (mark_ < floor_ || mark_ > now) return false;
+    if (mark_ == now) return true; // the layers are as marked already
     // The marked state of every tile changed since: what the earliest step after the mark
     // holds of it.
     std::map<std::tuple<int, int, int>, const Tile*> marked;

@@ -34,8 +34,8 @@ class History : public Picture::Watcher {
 
     // The state at the last press or view switch, which Backspace goes back to.
     void mark();
-    // Goes back to the marked state as one step. False, changing nothing, without a mark
-    // (none yet, or an undo or redo since), when nothing changed since, or when a step
+    // Goes back to the marked state as one step (none when nothing changed since). False,
+    // changing nothing, without a mark (none yet, or an undo or redo since), or when a step
     // since was let go to keep within the limit.
     bool backToMark();
 

@@ -34,8 +34,8 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
     if (!shown.isEmpty()) p.drawImage(shown, picture_.image(), shown.translated(-inside.topLeft()));
 }
 
-void PictureWidget::mouseReleaseEvent(QMouseEvent*) {
-    emit mouseReleased();
+void PictureWidget::mouseReleaseEvent(QMouseEvent* event) {
+    emit mouseReleased(event->buttons());
 }
 
 void PictureWidget::wheelEvent(QWheelEvent* event) {

@@ -21,7 +21,8 @@ class PictureWidget : public QWidget {
     // Positions in the picture's pixels; the frame lies outside them.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
-    void mouseReleased();
+    // A button went up; stillHeld are those still down.
+    void mouseReleased(Qt::MouseButtons stillHeld);
     void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 

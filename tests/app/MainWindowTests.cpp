@@ -121,6 +121,30 @@ TEST(Window, MouseKeysAndButtonsReachTheEditor) {
     EXPECT_TRUE(w.close());
 }
 
+// Through the window: a drag from the viewport's frame paints nothing, and Backspace while
+// the button is held ends the stroke; the moves after it paint nothing.
+TEST(Window, NoStrokeOutlivesItsStep) {
+    ShownWindow t;
+    MainWindow& w = t.w;
+    auto mouse = [&](QEvent::Type type, QPoint inside, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF at(inside + QPoint(kFrame, kFrame));
+        QMouseEvent event(type, at, w.viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(w.viewport, &event);
+    };
+    const QImage fresh = t.e->level().colourLayer().image().copy();
+    mouse(QEvent::MouseButtonPress, {-1, 40}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {60, 60}, Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {60, 60}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(sameImage(fresh, t.e->level().colourLayer().image()));
+    mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(t.e->level().colourLayer().pixelAt(120, 100), rgb(55, 100, 120));
+    QTest::keyClick(w.viewport, Qt::Key_Backspace);
+    mouse(QEvent::MouseMove, {150, 150}, Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {150, 150}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(sameImage(fresh, t.e->level().colourLayer().image()));
+}
+
 TEST(Window, EveryCommandEndsWithTheKeysInTheViewport) {
     ShownWindow t;
     MainWindow& w = t.w;
@@ -306,6 +330,21 @@ TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
         QTest::keyClicks(edit, text);
     }
     EXPECT_EQ(d.sizeField->text(), " 900000");
+    // The warning comes up over the size that caused it, in a field that takes no typing.
+    QStringList shownWithWarning;
+    ui.whileMessageShows = [&](const ScriptedDialogs::Message&) { shownWithWarning << d.sizeField->text(); };
+    ui.answers = {MsgAnswer::OK, MsgAnswer::OK, MsgAnswer::OK};
+    d.heightEdit->selectAll();
+    QTest::keyClicks(d.heightEdit, "2000"); // 1500 x 2 ... x 2000: the warning at 1500 x 2000
+    random.draws = {0.99f, 0.99f, 0.0f, 0.0f}; // 2026 x 2000, 2026 x 1113, then 640 x 480
+    d.randomSizeButton->click();
+    EXPECT_EQ(shownWithWarning, (QStringList{" 3000000", " 4052000", " 2254938"}));
+    EXPECT_FALSE(d.sizeField->isEnabled());
+    ui.whileMessageShows = {};
+    for (auto [edit, text] : {std::pair{d.widthEdit, "1500"}, {d.heightEdit, "600"}}) {
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
     QTest::keyClick(d.nameEdit, Qt::Key_Return); // Enter presses OK
     EXPECT_EQ(std::tuple(d.result(), form.chosenName(), form.chosenSize()),
               std::tuple(int(QDialog::Accepted), QString("Deep"), QSize(1500, 600)));

@@ -91,6 +91,95 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     EXPECT_FALSE(e->level().history().canUndo());
 }
 
+// A stroke paints only between a press on the viewport's pixels and its release. A key,
+// a view switch, the zoom box or a command while the button is held ends the stroke as
+// its own step and acts; the moves after it paint nothing, and undoing everything gives
+// back the level as it was before the stroke.
+TEST(Undo, NoStrokeOutlivesItsStep) {
+    TestEditor e;
+    e.newLevel(400, 300);
+    const State fresh = stateOf(*e);
+    auto undoAll = [&] {
+        while (e->level().history().canUndo())
+            e->keyInViewport(Qt::Key_Z, Qt::ControlModifier);
+    };
+    // A press on the frame opens nothing: the drag into the pixels paints nothing, and
+    // Backspace still goes back to the last press that was taken, before the first stroke.
+    e->pressInViewport(Qt::LeftButton, {}, {150, 150});
+    e->releaseInViewport();
+    for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
+        const State before = stateOf(*e);
+        const int steps = e->level().history().steps();
+        e->pressInViewport(Qt::LeftButton, {}, frame);
+        e->moveInViewport(Qt::LeftButton, {}, {100, 100});
+        e->moveInViewport(Qt::LeftButton, {}, {140, 120});
+        e->releaseInViewport();
+        EXPECT_TRUE(isState(*e, before));
+        EXPECT_EQ(e->level().history().steps(), steps);
+    }
+    e->keyInViewport(Qt::Key_Backspace, {});
+    EXPECT_TRUE(isState(*e, fresh));
+    undoAll();
+
+    const std::pair<const char*, std::function<void()>> triggers[] = {
+        {"Backspace", [&] { e->keyInViewport(Qt::Key_Backspace, {}); }},
+        {"Ctrl+Z", [&] { e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); }},
+        {"Ctrl+Y", [&] { e->keyInViewport(Qt::Key_Y, Qt::ControlModifier); }},
+        {"a material key", [&] { e->keyInViewport(Qt::Key_T, {}); }},
+        {"a view switch", [&] { e->showView(View::Shown::Map); }},
+        {"the zoom box", [&] { e->setZoomed(true); }},
+        {"Level -> Map", [&] { e->levelToMap(); }},
+        {"New, cancelled", [&] { e.ui.answers = {MsgAnswer::Cancel}; e->newLevel(); }},
+    };
+    for (const auto& [name, trigger] : triggers) {
+        SCOPED_TRACE(name);
+        e->pressInViewport(Qt::LeftButton, {}, {100, 100});
+        e->moveInViewport(Qt::LeftButton, {}, {130, 100});
+        const State stroked = stateOf(*e);
+        EXPECT_FALSE(isState(*e, fresh));
+        trigger();
+        const State after = stateOf(*e);
+        for (QPointF at : {QPointF(200, 150), QPointF(30, 180), QPointF(36, 180)})
+            e->moveInViewport(Qt::LeftButton, {}, at);
+        e->releaseInViewport();
+        e->moveInViewport(Qt::RightButton, {}, {100, 100}); // after the release too
+        EXPECT_TRUE(isState(*e, after));
+        // Backspace and Ctrl+Z take the stroke back whole; the others leave it a step to undo.
+        const std::string n = name;
+        if (n == "Backspace" || n == "Ctrl+Z") {
+            EXPECT_TRUE(isState(*e, fresh));
+        } else if (n != "Level -> Map") {
+            EXPECT_TRUE(isState(*e, stroked));
+        }
+        undoAll();
+        EXPECT_TRUE(isState(*e, fresh));
+        e->setZoomed(false);
+        e->showView(View::Shown::Level);
+        e->level().setUnsavedChanges(false);
+    }
+}
+
+// Backspace puts the map of the last press back as the one Level -> Map clears to, even
+// when the layers are as they were: the middle press marks the painted state.
+TEST(Undo, BackspaceThatChangesNothingStillGivesLevelToMapItsMap) {
+    TestEditor e;
+    e.newLevel(300, 200);
+    QImage ring = filledImage(85, 85, kBlack); // untagged: the map brush keeps its disc of wall
+    for (int y = 0; y < 85; ++y)
+        for (int x = 0; x < 85; ++x)
+            if (const int d = (x - 42) * (x - 42) + (y - 42) * (y - 42); d >= 100 && d <= 400)
+                ring.setPixel(x, y, toPixel(rgb(90, 90, 90)));
+    e->brush().usePicture(ring);
+    e->pressInViewport(Qt::LeftButton, {}, {100, 100});
+    e->releaseInViewport();
+    e->pressInViewport(Qt::MiddleButton, {}, {100, 100});
+    e->releaseInViewport();
+    e->keyInViewport(Qt::Key_Backspace, {});
+    e->levelToMap();
+    EXPECT_EQ(std::pair(e->level().colourLayer().pixelAt(100, 100), e->level().materialMap().pixelAt(100, 100)),
+              std::pair(kBlack, kWall));
+}
+
 // Past the limit the oldest steps are let go; the newest stays even when it alone is larger.
 TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     LevelDocument level;

@@ -83,6 +83,7 @@ TEST_F(Painting, PressesStampAndEraseTheDiscInBothLayersAndBackspaceUndoes) {
 }
 
 TEST_F(Painting, MovesPreviewAndPaintOnlyWithOneButtonAndNoModifier) {
+    e->pressInViewport(Qt::MiddleButton, {}, {199, 151}); // opens a stroke, paints nothing
     e->moveInViewport(Qt::LeftButton | Qt::RightButton, {}, {199, 151});
     e->moveInViewport(Qt::LeftButton, Qt::AltModifier, {199, 151});
     EXPECT_FALSE(unsaved());

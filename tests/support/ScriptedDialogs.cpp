@@ -21,6 +21,7 @@ template <typename Step> std::optional<Step> next(std::deque<Step>& script, cons
 MsgAnswer ScriptedDialogs::message(const QString& title, const QString& text, MsgButtons buttons,
                                    MsgIcon icon) {
     messages.push_back({title, text, buttons, icon});
+    if (whileMessageShows) whileMessageShows(messages.back());
     return next(answers, "message: " + title + " / " + text).value_or(MsgAnswer::Cancel);
 }
 

@@ -32,6 +32,8 @@ class ScriptedDialogs : public UserDialogs {
     std::deque<std::function<void(OptionsForm&)>> optionsScripts;
 
     std::vector<Message> messages;            // every message shown
+    // Looks at the screen while a message is up, before it is answered.
+    std::function<void(const Message&)> whileMessageShows;
     std::vector<DialogSettings> dialogsShown; // the settings at each file or colour dialog
     std::vector<QString> openedDocuments;
     int beeps = 0;
