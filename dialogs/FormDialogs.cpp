@@ -54,8 +54,7 @@ NewLevelDialog::NewLevelDialog(NewLevelForm& form, QWidget* parent) : QDialog(pa
     label(this, "Computers with a 2MB graphics card,", {8, 96, 225, 17});
     label(this, "can get performance problems if Size is much over 900000.", {8, 112, 313, 17});
     sizeField = field(this, {112, 56, 57, 19});
-    sizeField->setReadOnly(true);
-    sizeField->setFocusPolicy(Qt::NoFocus);
+    sizeField->setEnabled(false); // shows the size, never takes it
     setTabOrder(okButton, cancelButton);
     setTabOrder(cancelButton, nameEdit);
     setTabOrder(nameEdit, randomNameButton);
@@ -84,7 +83,13 @@ NewLevelDialog::NewLevelDialog(NewLevelForm& form, QWidget* parent) : QDialog(pa
         if (form_.accept()) accept();
     });
     connect(cancelButton, &QPushButton::clicked, this, &NewLevelDialog::reject);
+    // A warning about the size comes up over the fields that caused it.
+    form_.onSizeShown([this] { sync(); });
     sync();
+}
+
+NewLevelDialog::~NewLevelDialog() {
+    form_.onSizeShown({});
 }
 
 void NewLevelDialog::sync() {

@@ -13,6 +13,7 @@ class NewLevelDialog : public QDialog {
     Q_OBJECT
   public:
     NewLevelDialog(NewLevelForm& form, QWidget* parent);
+    ~NewLevelDialog() override;
 
     QLineEdit *nameEdit, *widthEdit, *heightEdit, *sizeField;
     QPushButton *randomNameButton, *randomSizeButton, *okButton, *cancelButton;

@@ -11,11 +11,13 @@ namespace vortan {
 
 namespace {
 
-// A whole number from 1 upwards, blanks around it allowed; 0 when the text is none.
-int64_t wholeSize(const QString& text) {
+// The whole text read as a number and taken to the nearest whole pixel ("1280.6" is 1281,
+// "1e3" is 1000), blanks around it allowed; 0 when the text is no number or not 1 or more.
+int64_t sizeValue(const QString& text) {
     bool ok = false;
-    const qlonglong v = trimBlanks(text).toLongLong(&ok);
-    return ok && v >= 1 ? v : 0;
+    const double v = trimBlanks(text).toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v >= 2147483647.5) return 0;
+    return std::max(roundHalfEven(v), 0);
 }
 
 constexpr double kGameLimit = 2097152; // the game loads no level of 2 MB or more
@@ -42,10 +44,12 @@ void NewLevelForm::sizeChanged() {
     if (size == size_) return;
     size_ = size;
     const double n = std::nearbyint(leadingValue(size_));
+    sizeBackground_ = n >= kGameLimit ? rgb(255, 0, 0) : n > 900000 ? rgb(255, 255, 0) : kWhite;
+    // The field shows the size that the warning is about while the warning is up.
+    if (sizeShown_) sizeShown_();
     if (n >= kGameLimit)
         ui_.message("Level to large!", "VORTAN will not load levels larger than 2MB!", MsgButtons::OKCancel,
                     MsgIcon::None);
-    sizeBackground_ = n >= kGameLimit ? rgb(255, 0, 0) : n > 900000 ? rgb(255, 255, 0) : kWhite;
 }
 
 void NewLevelForm::pickRandomName() {
@@ -69,9 +73,9 @@ bool NewLevelForm::refuse(const QString& text) {
 }
 
 bool NewLevelForm::accept() {
-    const int64_t w = wholeSize(width_), h = wholeSize(height_);
-    if (w == 0) return refuse("The width must be a whole number of pixels, 1 or more.");
-    if (h == 0) return refuse("The height must be a whole number of pixels, 1 or more.");
+    const int64_t w = sizeValue(width_), h = sizeValue(height_);
+    if (w == 0) return refuse("The width must be a number of pixels, 1 or more.");
+    if (h == 0) return refuse("The height must be a number of pixels, 1 or more.");
     const qint64 largest = largestLevel(memory_, History::kDefaultLimit);
     if (w > largest || h > largest || w * h > largest)
         return refuse(QString("A level of %1 x %2 pixels is too large for this computer's memory. "

@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
 
 namespace vortan {
 
@@ -22,6 +23,8 @@ class NewLevelForm {
     // Width times height, and the colour that warns of a size the game may not load.
     const QString& sizeText() const { return size_; }
     Colour sizeBackground() const { return sizeBackground_; }
+    // Told whenever the fields change, before any warning about the new size is shown.
+    void onSizeShown(std::function<void()> shown) { sizeShown_ = std::move(shown); }
 
     // Each showing starts with nothing chosen.
     void begin() { accepted_ = false; }
@@ -56,6 +59,7 @@ class NewLevelForm {
     Colour sizeBackground_ = kWhite;
     bool accepted_ = false;
     QSize chosenSize_;
+    std::function<void()> sizeShown_;
 };
 
 // The Options dialog: the level's name.

@@ -52,8 +52,14 @@ TEST_F(NewLevelDialog, RandomNamesAndSizes) {
 
 TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
     // clang-format off
-    for (auto [w, h, ok] : {std::tuple{"0", "100", false}, {"12.5", "100", false}, {"100", "-4", false},
-             {"100000", "100000", false}, {"8193", "8192", false}, {" 1 ", "1", true}, {"8192", "8192", true}}) {
+    // Any number is taken to the nearest whole pixel, a tie to the even one; text that is no
+    // number, zero and negatives make no level.
+    for (auto [w, h, ok, size] : {std::tuple{"0", "100", false, QSize()}, {"0.4", "100", false, QSize()},
+             {"12abc", "100", false, QSize()}, {"100", "-4", false, QSize()}, {"nan", "100", false, QSize()},
+             {"inf", "100", false, QSize()}, {"3e9", "1", false, QSize()}, {"100000", "100000", false, QSize()},
+             {"8193", "8192", false, QSize()}, {"1280.6", "1e3", true, QSize(1281, 1000)},
+             {"12.5", "13.5", true, QSize(12, 14)}, {" 1 ", "+1", true, QSize(1, 1)},
+             {"8192", "8192", true, QSize(8192, 8192)}}) {
         // clang-format on
         ui.messages.clear();
         ui.answers = {MsgAnswer::OK, MsgAnswer::OK, MsgAnswer::OK};
@@ -61,8 +67,10 @@ TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
         form.setHeightText(h);
         EXPECT_EQ((std::pair{form.accept(), form.accepted()}), std::pair(ok, ok)) << w << " x " << h;
         EXPECT_EQ(!ui.messages.empty() && ui.messages.back().title == "New Level", !ok) << w << " x " << h;
+        if (ok) {
+            EXPECT_EQ(form.chosenSize(), size) << w << " x " << h;
+        }
     }
-    EXPECT_EQ(form.chosenSize(), QSize(8192, 8192));
 }
 
 // The memory the editor may use bounds the level too: two layers and one more beside the
