@@ -77,15 +77,11 @@ void drawRandomCave(LevelDocument& level, RandomSource& random, Colour wallColou
         int32_t line = roundHalfEven(h - 50.0);
         line = roundHalfEven(line - double(random.rnd()) * 150);
 
-        // Close the water line so the fill cannot rise above it. The columns closed are
-        // remembered: opening them again must not take walls of the water's own colour
-        // out of the colour layer.
-        std::vector<int32_t> sealed;
+        // Close the water line so the fill cannot rise above it.
         for (int32_t x = 0; x <= w; ++x) {
             if (colour.pixelAt(x, line) == kBlack) {
                 colour.setPixel(x, line, kWater);
                 map.setPixel(x, line, kWater);
-                sealed.push_back(x);
             }
         }
 
@@ -98,8 +94,9 @@ void drawRandomCave(LevelDocument& level, RandomSource& random, Colour wallColou
             break;
         }
 
-        // Open the water line again: the surface is the row below it.
-        for (const int32_t x : sealed) {
+        // Open the water line again: the surface is the row below it. Walls and rocks of
+        // the water's own colour open with it in the colour layer; the map keeps them.
+        for (int32_t x = 0; x <= w; ++x) {
             if (colour.pixelAt(x, line) == kWater) colour.setPixel(x, line, kBlack);
             if (map.pixelAt(x, line) == kWater) map.setPixel(x, line, kBlack);
         }

@@ -35,11 +35,13 @@ std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first
     return level;
 }
 
+// opened: pixels that the colour layer has black where the map has wall.
 void expectCave(const std::unique_ptr<LevelDocument>& level, const Region& solid, const Region& wet,
-                Colour wall = kRock) {
+                Colour wall = kRock, const Region& opened = [](int, int) { return false; }) {
     const Colour walls[] = {wall, kWall}; // in the colour layer, in the map
     for (int layer : {0, 1})
         EXPECT_TRUE(pixelsAre(level->layer(layer), [&](int x, int y) {
+            if (layer == 0 && opened(x, y)) return kBlack;
             return solid(x, y) ? walls[layer] : wet(x, y) ? kWater : kBlack;
         }));
 }
@@ -77,11 +79,14 @@ TEST(RandomCave, RocksAndThePoolFollowTheirDraws) {
         {{0.5f, 0.08f, 0.5f, 0.5f, 0.5f, 0.1f, 0.9f, 0.25f}, {0}, kRock, twoRocks, dry},
         {{0}, {0.5f}, kRock, steadyWall, dry}, // 5: no pool
         {{0}, {0.6f, 0.5f, 0.5f}, kRock, steadyWall, belowLine},
-        {{0}, {0.6f, 0.5f, 0.5f}, kWater, steadyWall, belowLine}, // the walls keep their pixels on the line
     };
     for (const auto& row : rows) {
         const auto& [rocks, water, wall, solid, wet] = row;
         SCOPED_TRACE(&row - rows);
         expectCave(cave(0, {}, rocks, water, wall), solid, wet, wall);
     }
+    // Walls of the water's own colour open with the water line in the colour layer, all 79
+    // of its wall pixels; the map keeps them.
+    expectCave(cave(0, {}, {0}, {0.6f, 0.5f, 0.5f}, kWater), steadyWall, belowLine, kWater,
+               [](int x, int y) { return y == 355 && steadyWall(x, y); });
 }
