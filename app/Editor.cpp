@@ -1,4 +1,5 @@
 #include "app/Editor.h"
+#include "core/FileSet.h"
 #include "core/Memory.h"
 #include "core/Numbers.h"
 #include "dialogs/RandomName.h"
@@ -351,6 +352,7 @@ bool Editor::openFile(const QString& path, QString* why) {
         view_.markNavigatorStale();
         adoptSizeOf(LevelDocument::kColourLayer);
     } else {
+        FileSet::settle(path);
         const std::optional<QImage> picture = loadPicture(path, why);
         if (!picture) return false;
         if (view_.shown() == View::Shown::Thumbnail) {

@@ -38,6 +38,7 @@ QString plainPictureName(const QString& fileName) {
 }
 
 std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) {
+    if (!FileSet::settle(base, why)) return std::nullopt;
     LevelSetPictures set;
     const struct {
         const char* ending;

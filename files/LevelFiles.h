@@ -32,6 +32,7 @@ QString plainPictureName(const QString& fileName);
 
 // The members of a set found on disk, each read whole before any is used: a set with a
 // broken member must leave the level as it was. Nothing when a member cannot be read.
+// A save or export into the set's folder that was cut short is finished or undone first.
 struct LevelSetPictures {
     std::optional<QImage> colour, map, thumbnail;
 };

@@ -29,6 +29,8 @@ bool RecoveryCopy::write(const RecoveredLevel& level) const {
 }
 
 std::optional<RecoveredLevel> RecoveryCopy::read() const {
+    // A copy cut short by a crash is finished or undone first.
+    if (!FileSet::settle(file("recovery.txt"))) return std::nullopt;
     QFile about(file("recovery.txt"));
     if (!about.open(QIODevice::ReadOnly)) return std::nullopt;
     const QStringList lines = QString::fromUtf8(about.readAll()).split('\n');
@@ -47,10 +49,12 @@ std::optional<RecoveredLevel> RecoveryCopy::read() const {
 }
 
 bool RecoveryCopy::exists() const {
+    FileSet::settle(file("recovery.txt"));
     return QFileInfo::exists(file("recovery.txt"));
 }
 
 void RecoveryCopy::remove() const {
+    FileSet::settle(file("recovery.txt"));
     for (const char* name : {"recovery.txt", "recovery.level.bmp", "recovery.map.bmp"})
         QFile::remove(file(name));
 }
