@@ -41,14 +41,17 @@ std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) 
     if (!FileSet::settle(base, why)) return std::nullopt;
     LevelSetPictures set;
     const struct {
-        const char* ending;
+        const char* role;
         std::optional<QImage> LevelSetPictures::*member;
-    } members[] = {{".thumb.bmp", &LevelSetPictures::thumbnail}, {".level.bmp", &LevelSetPictures::colour},
-                   {".map.bmp", &LevelSetPictures::map},         {".thumb.gif", &LevelSetPictures::thumbnail},
-                   {".level.gif", &LevelSetPictures::colour},    {".map.gif", &LevelSetPictures::map}};
+    } members[] = {{".thumb.", &LevelSetPictures::thumbnail},
+                   {".level.", &LevelSetPictures::colour},
+                   {".map.", &LevelSetPictures::map}};
     for (const auto& m : members) {
-        const QString file = base + m.ending;
-        if (!QFileInfo::exists(file)) continue;
+        const QFileInfo bmp(base + m.role + "bmp"), gif(base + m.role + "gif");
+        // A BMP saved after its GIF was loaded holds the newer work.
+        const bool bmpIsNewer = bmp.exists() && (!gif.exists() || bmp.lastModified() > gif.lastModified());
+        if (!bmpIsNewer && !gif.exists()) continue;
+        const QString file = bmpIsNewer ? bmp.filePath() : gif.filePath();
         QString reason;
         std::optional<QImage> picture = loadPicture(file, &reason);
         if (!picture) {

@@ -11,7 +11,8 @@ namespace vortan {
 
 // A level kept by the editor is a set of three pictures: B.level.bmp (the colour layer),
 // B.map.bmp (the material map) and B.thumb.bmp (the thumbnail). GIF members of the same
-// names are read too, and win over BMP ones.
+// names are read too; of a GIF and a BMP of one member, the newer is read, the GIF when
+// both are as old.
 
 // The base of the set for a name chosen in the save dialog. Only a ".bmp" ending is
 // taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and

@@ -136,6 +136,33 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     EXPECT_EQ(e->level().name(), "castle");
 }
 
+// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old: a
+// level loaded from a GIF, painted and saved loads back as saved.
+TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
+    const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";
+    ASSERT_TRUE(QFile::copy(VORTAN_TEST_DATA "/pictures/gif-opaque.gif", gif));
+    auto setModified = [](const QString& path, const QDateTime& when) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    const QDateTime gifTime = QDateTime::currentDateTime().addSecs(-60);
+    setModified(gif, gifTime);
+    run(&Editor::loadLevel, gif);
+    const QImage fromGif = e->level().colourLayer().image();
+    e->level().colourLayer().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
+    e->level().setUnsavedChanges(true);
+    run(&Editor::saveLevel, levels + "G.bmp");
+    const QImage saved = e->level().colourLayer().image();
+    ASSERT_FALSE(sameImage(fromGif, saved));
+    for (const auto& [bmpAfterGif, gifWins] : {std::pair{0, true}, {-1, true}, {1, false}}) {
+        setModified(bmp, gifTime.addSecs(bmpAfterGif));
+        run(&Editor::loadLevel, levels + "G.map.bmp");
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e->level().colourLayer().image())) << bmpAfterGif;
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, readLevelSet(levels + "G")->colour.value()));
+    }
+}
+
 TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
     const std::pair<QString, QString> bases[] = {{"castle", "castle"},     {"castle.bmp", "castle"},
                                                  {"CASTLE.BMP", "CASTLE"}, {"Level 2.5", "Level 2.5"},
