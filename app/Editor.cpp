@@ -279,15 +279,22 @@ bool Editor::saveLevelInside() {
     d.defaultSuffix = ".bmp";
     d.cancelIsFailure = true;
     if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return false;
-    const bool saved = saveLevelSet(saveBaseFor(d.path), level_, [this]() -> const Picture& {
-        if (level_.hasUnsavedChanges()) buildThumbnail();
-        return view_.thumbnail();
-    });
-    if (saved) {
-        level_.setUnsavedChanges(false);
-        forgetRecoveryCopy();
+    QString why;
+    const bool saved = saveLevelSet(
+        saveBaseFor(d.path), level_,
+        [this]() -> const Picture& {
+            if (level_.hasUnsavedChanges()) buildThumbnail();
+            return view_.thumbnail();
+        },
+        &why);
+    if (!saved) {
+        ui_.message(" Level not saved ", "Your level could not be saved; it is still unsaved.\n\r" + why,
+                    MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
     }
-    return saved;
+    level_.setUnsavedChanges(false);
+    forgetRecoveryCopy();
+    return true;
 }
 
 void Editor::adoptSizeOf(int layer) {
@@ -426,7 +433,11 @@ bool Editor::closeMapForExport() {
 bool Editor::writeToGame(const GameFolder& game, int number) {
     startProgress(3);
     if (level_.hasUnsavedChanges()) buildThumbnail();
-    return writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_);
+    QString why;
+    if (writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_, &why)) return true;
+    ui_.message(" Level not exported ", "Your level could not be written into the game.\n\r" + why,
+                MsgButtons::OK, MsgIcon::Exclamation);
+    return false;
 }
 
 void Editor::levelToMap() {

@@ -1,6 +1,7 @@
 #include "files/LevelFiles.h"
 #include "core/FileSet.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstring>
 
@@ -14,15 +15,21 @@ QString saveBaseFor(const QString& chosen) {
 }
 
 bool saveLevelSet(const QString& base, const LevelDocument& level,
-                  const std::function<const Picture&()>& thumbnail) {
+                  const std::function<const Picture&()>& thumbnail, QString* why) {
     // A map left beside a newer colour layer would load as a level without its walls.
     FileSet set;
     QFile* colourFile = set.add(base + ".level.bmp");
     QFile* mapFile = set.add(base + ".map.bmp");
     QFile* thumbFile = set.add(base + ".thumb.bmp");
-    return colourFile && mapFile && thumbFile && writeBmp(level.colourLayer().image(), *colourFile) &&
-           writeBmp(level.materialMap().image(), *mapFile) && writeBmp(thumbnail().image(), *thumbFile) &&
-           set.commit();
+    if (colourFile && mapFile && thumbFile && writeBmp(level.colourLayer().image(), *colourFile) &&
+        writeBmp(level.materialMap().image(), *mapFile) && writeBmp(thumbnail().image(), *thumbFile) &&
+        set.commit())
+        return true;
+    if (why)
+        *why = set.failure().isEmpty()
+                   ? QDir::toNativeSeparators(base) + ": The pictures could not be written as BMP pictures."
+                   : set.failure();
+    return false;
 }
 
 qsizetype setNameEnd(const QString& fileName) {

@@ -20,9 +20,9 @@ namespace vortan {
 // saves over that set.
 QString saveBaseFor(const QString& chosenPath);
 // Writes the three pictures as one set, all or nothing. The thumbnail is asked for
-// after both layers are written.
+// after both layers are written. False, with *why naming the file and the reason.
 bool saveLevelSet(const QString& base, const LevelDocument& level,
-                  const std::function<const Picture&()>& thumbnail);
+                  const std::function<const Picture&()>& thumbnail, QString* why = nullptr);
 
 // Where the set's name ends in the name of one of its files: at the last member marker,
 // so that "Level 2.5.level.bmp" is the set "Level 2.5". -1 for a plain picture. Only the

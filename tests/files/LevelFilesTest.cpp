@@ -89,13 +89,18 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
         e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
-        run(&Editor::exportToGame, gfx + "level09t.quox");
+        e.ui.choices = {ScriptedDialogs::Choice{gfx + "level09t.quox"}};
+        e.ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
+        e->exportToGame();
     }
     EXPECT_EQ(folderContents(gfx), before);
     EXPECT_EQ(e.ui.beeps, 0);
     EXPECT_EQ(e->controls().red, "67%"); // the level image's rows after a full palette count as done
     EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text,
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. ");
+    EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text,
+              " Level not exported Your level could not be written into the game.\n\r" + gfx +
+                  "level09.quox: " + qt_error_string(EFBIG));
     e->level().colourLayer().setBackgroundPicture(filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
