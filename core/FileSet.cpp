@@ -148,7 +148,11 @@ bool Journal::write(QString* why) const {
 
 std::optional<Journal> Journal::read(const QString& folder, const QString& fileName, const QString& writer) {
     QFile file(folder + '/' + fileName);
-    if (file.size() > 1 << 20 || !file.open(QIODevice::ReadOnly)) return std::nullopt;
+    // Only a plain file: a pipe of that name would never give its end.
+    struct stat st;
+    if (::lstat(QFile::encodeName(file.fileName()).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > 1 << 20 || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
     const QList<QByteArray> lines = file.readAll().split('\n');
     bool number = false;
     const qsizetype count = lines.size() > 2 ? lines[1].toLongLong(&number) : 0;
