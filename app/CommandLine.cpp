@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Editor.h"
+#include "core/FileSet.h"
 #include "files/GameFormat.h"
 #include "files/LevelFiles.h"
 
@@ -90,6 +91,7 @@ int exportLevel(const CommandLine& line) {
 }
 
 int checkLevel(const QString& path) {
+    FileSet::settle(path);
     const QString fileName = QFileInfo(path).fileName();
     const qsizetype nameEnd = setNameEnd(fileName);
     QString why = "The file does not exist.";
@@ -182,6 +184,7 @@ int showFolders() {
 }
 
 int decode(const QString& path, const QString& out) {
+    FileSet::settle(path);
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return fail(path + ": cannot be read.");
     QString why;

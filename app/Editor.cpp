@@ -1,4 +1,5 @@
 #include "app/Editor.h"
+#include "core/FileSet.h"
 #include "core/Memory.h"
 #include "core/Numbers.h"
 #include "dialogs/RandomName.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStandardPaths>
 
 namespace vortan {
@@ -19,12 +21,11 @@ constexpr QSize kStartWindow{760, 573};
 
 Editor::Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random)
     : ui_(ui), folders_(std::move(folders)), random_(std::move(random)), gameFolder_(folders_.state),
-      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow),
-      recoveryFolder_(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery") {}
-
-Editor::~Editor() {
-    finishRecoveryCopy();
+      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow) {
+    setRecoveryFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery");
 }
+
+Editor::~Editor() = default;
 
 bool Editor::start() {
     if (started_) return false;
@@ -92,57 +93,103 @@ bool Editor::mayClose() {
     return true;
 }
 
+void Editor::setRecoveryFolder(const QString& folder) {
+    recovery_ = folder.isEmpty() ? nullptr : std::make_unique<RecoveryFolder>(folder);
+}
+
 void Editor::writeRecoveryCopy() {
-    if (recoveryFolder_.isEmpty() || !level_.hasUnsavedChanges() || changes_ == copiedChanges_) return;
-    if (recoveryWrite_.valid() &&
-        recoveryWrite_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-        return; // the last copy is still being written: the next round takes this one
+    // The last copy is still being written: the next round takes this one.
+    if (!recovery_ || recovery_->copying()) return;
+    finishRecoveryCopy();
+    tellRecoveryTrouble();
+    if (!level_.hasUnsavedChanges() || changes_ == copiedChanges_) return;
     // The pictures are shared, not copied, here: a change after this moment copies a
     // layer on the window's thread while the copy is written on a thread of its own.
-    RecoveredLevel copy{level_.colourLayer().image(),
-                        level_.materialMap().image(),
-                        level_.name(),
-                        QDateTime::currentDateTime(),
-                        {view_.xOffset(), view_.yOffset()},
-                        int(view_.shown()),
-                        view_.zoomed()};
+    const RecoveredLevel copy{level_.colourLayer().image(),
+                              level_.materialMap().image(),
+                              level_.name(),
+                              QDateTime::currentDateTime(),
+                              {view_.xOffset(), view_.yOffset()},
+                              int(view_.shown()),
+                              view_.zoomed()};
     copiedChanges_ = changes_;
-    recoveryWrite_ = std::async(
-        std::launch::async, [folder = recoveryFolder_, copy] { return RecoveryCopy(folder).write(copy); });
+    QString why;
+    if (recovery_->startCopy(copy, &why)) return;
+    recoveryTrouble_ = why;
+    copiedChanges_ = 0; // tried again at the next round
+    tellRecoveryTrouble();
 }
 
 void Editor::finishRecoveryCopy() {
-    if (recoveryWrite_.valid()) recoveryWrite_.get();
+    if (const QString why = recovery_ ? recovery_->finishCopy() : QString(); !why.isEmpty()) {
+        recoveryTrouble_ = why;
+        copiedChanges_ = 0;
+    }
+}
+
+void Editor::tellRecoveryTrouble() {
+    // Once a run, and never into a command or a stroke.
+    if (recoveryTrouble_.isEmpty() || recoveryTold_ || busy() ||
+        QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    recoveryTold_ = true;
+    ui_.message("Unsaved work... ",
+                "No copy of your unsaved work can be kept in case the editor ends unexpectedly.\n\r" +
+                    recoveryTrouble_,
+                MsgButtons::OK, MsgIcon::Exclamation);
 }
 
 void Editor::forgetRecoveryCopy() {
     finishRecoveryCopy();
-    if (!recoveryFolder_.isEmpty()) RecoveryCopy(recoveryFolder_).remove();
+    if (recovery_) recovery_->forgetOwn();
     copiedChanges_ = changes_;
 }
 
 void Editor::offerRecovery() {
-    const RecoveryCopy copy(recoveryFolder_);
-    if (recoveryFolder_.isEmpty() || !copy.exists()) return;
-    const std::optional<RecoveredLevel> level = copy.read();
-    const QString when = level ? level->taken.toString("yyyy-MM-dd hh:mm") : QString();
-    if (!level || ui_.message("Unsaved work... ",
-                              QString("Recover the unsaved level '%1' from %2?").arg(level->name, when),
-                              MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes) {
-        copy.remove();
+    if (!recovery_) return;
+    QStringList unreadable;
+    auto left = recovery_->leftBehind(&unreadable);
+    if (!unreadable.isEmpty())
+        ui_.message("Unsaved work... ",
+                    "A copy of unsaved work could not be read.\n\r" + unreadable.join("\n\r"), MsgButtons::OK,
+                    MsgIcon::Exclamation);
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        const auto& [copy, about] = left[i];
+        const QString when = about.taken.toString("yyyy-MM-dd hh:mm");
+        if (ui_.message("Unsaved work... ",
+                        QString("Recover the unsaved level '%1' from %2?").arg(about.name, when),
+                        MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes) {
+            recovery_->remove(copy);
+            continue;
+        }
+        for (std::size_t j = i + 1; j < left.size(); ++j)
+            recovery_->release(left[j].first); // for a later start
+        QString why;
+        const std::optional<RecoveredLevel> level = copy.read(&why);
+        if (!level) {
+            recovery_->release(copy);
+            ui_.message("Unsaved work... ", "A copy of unsaved work could not be read.\n\r" + why,
+                        MsgButtons::OK, MsgIcon::Exclamation);
+            return;
+        }
+        recovery_->takeOver(copy);
+        recoverLevel(*level);
         return;
     }
+}
+
+void Editor::recoverLevel(const RecoveredLevel& level) {
     CommandScope scope(*this);
-    level_.colourLayer().takePixels(level->colour);
-    level_.materialMap().takePixels(level->map);
+    level_.colourLayer().takePixels(level.colour);
+    level_.materialMap().takePixels(level.map);
     level_.matchSizeTo(LevelDocument::kColourLayer);
-    level_.setName(level->name);
+    level_.setName(level.name);
     showTitle();
-    switchView(View::Shown(std::clamp(level->shown, 0, 2)));
-    view_.setZoomed(level->zoomed);
+    switchView(View::Shown(std::clamp(level.shown, 0, 2)));
+    view_.setZoomed(level.zoomed);
     view_.fitNavigator(level_, view_.shownLayer());
     layOut(windowOuter_);
-    view_.scrollTo(level_, float(level->offset.x()), float(level->offset.y()));
+    view_.scrollTo(level_, float(level.offset.x()), float(level.offset.y()));
     emit pictureChanged(ShownPicture::Viewport);
     levelChanged(); // unsaved work again, copied again at the next round
 }
@@ -279,15 +326,22 @@ bool Editor::saveLevelInside() {
     d.defaultSuffix = ".bmp";
     d.cancelIsFailure = true;
     if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return false;
-    const bool saved = saveLevelSet(saveBaseFor(d.path), level_, [this]() -> const Picture& {
-        if (level_.hasUnsavedChanges()) buildThumbnail();
-        return view_.thumbnail();
-    });
-    if (saved) {
-        level_.setUnsavedChanges(false);
-        forgetRecoveryCopy();
+    QString why;
+    const bool saved = saveLevelSet(
+        saveBaseFor(d.path), level_,
+        [this]() -> const Picture& {
+            if (level_.hasUnsavedChanges()) buildThumbnail();
+            return view_.thumbnail();
+        },
+        &why);
+    if (!saved) {
+        ui_.message(" Level not saved ", "Your level could not be saved; it is still unsaved.\n\r" + why,
+                    MsgButtons::OK, MsgIcon::Exclamation);
+        return false;
     }
-    return saved;
+    level_.setUnsavedChanges(false);
+    forgetRecoveryCopy();
+    return true;
 }
 
 void Editor::adoptSizeOf(int layer) {
@@ -352,6 +406,7 @@ bool Editor::openFile(const QString& path, QString* why) {
         view_.markNavigatorStale();
         adoptSizeOf(LevelDocument::kColourLayer);
     } else {
+        FileSet::settle(path);
         const std::optional<QImage> picture = loadPicture(path, why);
         if (!picture) return false;
         if (view_.shown() == View::Shown::Thumbnail) {
@@ -425,7 +480,11 @@ bool Editor::closeMapForExport() {
 bool Editor::writeToGame(const GameFolder& game, int number) {
     startProgress(3);
     if (level_.hasUnsavedChanges()) buildThumbnail();
-    return writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_);
+    QString why;
+    if (writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_, &why)) return true;
+    ui_.message(" Level not exported ", "Your level could not be written into the game.\n\r" + why,
+                MsgButtons::OK, MsgIcon::Exclamation);
+    return false;
 }
 
 void Editor::levelToMap() {

@@ -18,7 +18,6 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <future>
 #include <memory>
 
 namespace vortan {
@@ -56,13 +55,15 @@ class Editor : public QObject {
     // title. False when the editor was started once already: the program must end.
     bool start();
     ~Editor() override;
-    // A recovery copy left by a run that ended without saving: the user is asked whether
-    // to bring it back.
+    // Recovery copies left by editors that ended without saving: for each, newest first,
+    // the user is asked whether to bring it back, until one is taken. Copies that cannot
+    // be read are told of once and kept aside.
     void offerRecovery();
-    // Where the recovery copy lives; empty keeps none.
-    void setRecoveryFolder(const QString& folder) { recoveryFolder_ = folder; }
+    // Where the recovery copies live, each editor's in a folder of its own; empty keeps none.
+    void setRecoveryFolder(const QString& folder);
     // While the level has unsaved changes made since the last copy, a copy of both
-    // layers, the name and the view is written in the background.
+    // layers, the name and the view is written in the background. A copy that cannot be
+    // written is told of once.
     void writeRecoveryCopy();
     // Waits for a copy being written.
     void finishRecoveryCopy();
@@ -211,10 +212,13 @@ class Editor : public QObject {
     bool strokeOpen_ = false;
     // The recovery copy: every change counts, and the count at the last copy.
     void forgetRecoveryCopy();
-    QString recoveryFolder_;
+    void recoverLevel(const RecoveredLevel& level);
+    void tellRecoveryTrouble();
+    std::unique_ptr<RecoveryFolder> recovery_;
     QTimer recoveryTimer_;
     quint64 changes_ = 0, copiedChanges_ = 0;
-    std::future<bool> recoveryWrite_;
+    QString recoveryTrouble_; // why no copy could be kept
+    bool recoveryTold_ = false;
 };
 
 } // namespace vortan

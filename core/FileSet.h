@@ -8,48 +8,64 @@
 
 namespace vortan {
 
-// A set of files that replaces its older versions all at once (a saved level's three
-// pictures, the game's three level files). Each new file is written in full to a
-// temporary file beside its target; only when every one is complete do the old files
-// move aside and the new ones take their names. Any failure puts the old files back and
-// leaves no new or temporary file behind, so a level is never half replaced on disk.
+// A set of files in one folder that replaces its older versions all at once (a saved
+// level's three pictures, the game's three level files, a recovery copy).
+//
+// Each new file is written in full to a temporary file beside its target, named after
+// it with the writer's process id and a tag of the set. Only when every one is complete
+// and on the disk does the set give each old file a second name (for undoing), write a
+// journal beside the set that names the moves, and rename the new files over their
+// targets: every name holds a whole file at every moment. A writer that dies on the way
+// leaves its temporaries, maybe a journal; settle() finishes the set when the journal is
+// complete, and otherwise only removes the leftovers, since nothing was moved yet. So a
+// set always reads back whole old or whole new.
 //
 // Temporary files are unbuffered: a buffered file can lose a short write in its last
 // flush (a full disk) without telling the writer.
 class FileSet {
   public:
-    FileSet() = default;
-    virtual ~FileSet(); // an uncommitted set removes its temporary files
+    FileSet();
+    ~FileSet(); // an uncommitted set removes its temporary files
     FileSet(const FileSet&) = delete;
     FileSet& operator=(const FileSet&) = delete;
 
     // The temporary file that will become `target`, open for writing; nullptr when it
-    // cannot be created (no such folder, or the target is a folder). The set is then failed.
+    // cannot be created (no such folder, the target is a folder, another folder than the
+    // set's). The set is then failed.
     QFile* add(const QString& target);
     // Adds a target and writes all of `bytes` to it.
     bool add(const QString& target, const QByteArray& bytes);
     // Moves every new file into place. False, with the old files as they were, when any
     // write or move failed.
     bool commit();
+    // The first thing that went wrong, naming its file: "/levels/castle.map.bmp: No space
+    // left on device". Empty when nothing did.
+    QString failure() const;
 
-  protected:
-    // Renames a file whose new name does not exist. Tests make it fail at a chosen step.
-    virtual bool move(const QString& from, const QString& to);
+    // Before a set in the folder of `path` is read or written: finishes or undoes what
+    // writers that have ended left there, and removes their temporary files. False, with
+    // *why, when an unfinished set cannot be finished; it stays for a later try.
+    static bool settle(const QString& path, QString* why = nullptr);
+
+    // For tests: runs before every step that changes the folder (creating, linking,
+    // renaming or removing a file). False makes that step fail as a failing disk would.
+    static inline bool (*beforeStep)() = nullptr;
 
   private:
     struct Member {
         QString target;
         QString temporary;
-        QString aside; // where the old file waits while the new one moves in
         std::unique_ptr<QFile> file;
-        bool placed = false;
+        bool hadOld = false; // the target existed, and has a second name while moving
     };
-    void rollBack();
-    void removeTemporaries();
+    void fail(const QString& target, const QString& reason);
+    void removeLeftovers();
 
+    QString folder_, tag_;
     std::vector<Member> members_;
+    QString failure_;
     bool failed_ = false;
-    bool committed_ = false;
+    bool done_ = false; // commit ran: a set commits once
 };
 
 // Writes all bytes or reports failure.

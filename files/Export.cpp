@@ -3,6 +3,8 @@
 #include "core/Numbers.h"
 #include "files/GameFormat.h"
 
+#include <QDir>
+
 namespace vortan {
 
 int exportNumber(const QString& chosenName, int firstFree, UserDialogs& ui) {
@@ -32,21 +34,29 @@ int exportNumber(const QString& chosenName, int firstFree, UserDialogs& ui) {
 }
 
 bool writeGameLevel(const GameFolder& game, int number, const LevelDocument& level, const Picture& thumbnail,
-                    const LongWork& work, UserDialogs& ui) {
+                    const LongWork& work, UserDialogs& ui, QString* why) {
     // Every file is opened before the long writing starts, so a missing folder fails at once.
     FileSet set;
+    auto failed = [&] {
+        if (why)
+            *why = set.failure().isEmpty() ? QDir::toNativeSeparators(game.levelFolder()) +
+                                                 ": The level files could not be written."
+                                           : set.failure();
+        return false;
+    };
     QFile* thumbFile = set.add(game.levelFile(GameFolder::File::Thumbnail, number));
     QFile* levelFile = set.add(game.levelFile(GameFolder::File::LevelImage, number));
     QFile* mapFile = set.add(game.levelFile(GameFolder::File::MaterialMap, number));
-    if (!thumbFile || !levelFile || !mapFile) return false;
+    if (!thumbFile || !levelFile || !mapFile) return failed();
     auto warn = [&](int count) {
         ui.message(" WARNING! ",
                    " To many colors! (" + QString::number(count) +
                        ") Try to keep below 192. \n\r Your level may look strange. ",
                    MsgButtons::OK, MsgIcon::Critical);
     };
-    return writeThumbnail(*thumbFile, thumbnail, work) && writeLevelImage(*levelFile, level, work, warn) &&
-           writeMaterialMap(*mapFile, level, work) && set.commit();
+    return (writeThumbnail(*thumbFile, thumbnail, work) && writeLevelImage(*levelFile, level, work, warn) &&
+            writeMaterialMap(*mapFile, level, work) && set.commit()) ||
+           failed();
 }
 
 } // namespace vortan

@@ -15,9 +15,9 @@ namespace vortan {
 int exportNumber(const QString& chosenName, int firstFree, UserDialogs& ui);
 
 // The thumbnail, the level image and the map of level `number` as one set: all three
-// replace what stood there, or none does.
+// replace what stood there, or none does, and *why names the file and the reason.
 bool writeGameLevel(const GameFolder& game, int number, const LevelDocument& level, const Picture& thumbnail,
-                    const LongWork& work, UserDialogs& ui);
+                    const LongWork& work, UserDialogs& ui, QString* why = nullptr);
 
 // The game's files state sizes in 16 bits.
 constexpr int kMaxGameSide = 65535;

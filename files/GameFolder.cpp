@@ -17,6 +17,7 @@ bool GameFolder::holdsGame() const {
 }
 
 void GameFolder::readRemembered() {
+    FileSet::settle(rememberedIn());
     QFile file(rememberedIn());
     // Only a plain file: reading a pipe of that name would never return.
     if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
@@ -72,6 +73,8 @@ QString GameFolder::levelFile(File kind, int number) const {
 }
 
 int GameFolder::firstFreeNumber() const {
+    // An export cut short counts as done or as never begun, not as half a level.
+    FileSet::settle(levelFile(File::Thumbnail, 0));
     int n = 0;
     for (; n < 100; ++n) {
         if (!QFileInfo::exists(levelFile(File::Thumbnail, n)) &&

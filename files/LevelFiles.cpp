@@ -1,6 +1,7 @@
 #include "files/LevelFiles.h"
 #include "core/FileSet.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstring>
 
@@ -14,15 +15,21 @@ QString saveBaseFor(const QString& chosen) {
 }
 
 bool saveLevelSet(const QString& base, const LevelDocument& level,
-                  const std::function<const Picture&()>& thumbnail) {
+                  const std::function<const Picture&()>& thumbnail, QString* why) {
     // A map left beside a newer colour layer would load as a level without its walls.
     FileSet set;
     QFile* colourFile = set.add(base + ".level.bmp");
     QFile* mapFile = set.add(base + ".map.bmp");
     QFile* thumbFile = set.add(base + ".thumb.bmp");
-    return colourFile && mapFile && thumbFile && writeBmp(level.colourLayer().image(), *colourFile) &&
-           writeBmp(level.materialMap().image(), *mapFile) && writeBmp(thumbnail().image(), *thumbFile) &&
-           set.commit();
+    if (colourFile && mapFile && thumbFile && writeBmp(level.colourLayer().image(), *colourFile) &&
+        writeBmp(level.materialMap().image(), *mapFile) && writeBmp(thumbnail().image(), *thumbFile) &&
+        set.commit())
+        return true;
+    if (why)
+        *why = set.failure().isEmpty()
+                   ? QDir::toNativeSeparators(base) + ": The pictures could not be written as BMP pictures."
+                   : set.failure();
+    return false;
 }
 
 qsizetype setNameEnd(const QString& fileName) {
@@ -38,16 +45,20 @@ QString plainPictureName(const QString& fileName) {
 }
 
 std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) {
+    if (!FileSet::settle(base, why)) return std::nullopt;
     LevelSetPictures set;
     const struct {
-        const char* ending;
+        const char* role;
         std::optional<QImage> LevelSetPictures::*member;
-    } members[] = {{".thumb.bmp", &LevelSetPictures::thumbnail}, {".level.bmp", &LevelSetPictures::colour},
-                   {".map.bmp", &LevelSetPictures::map},         {".thumb.gif", &LevelSetPictures::thumbnail},
-                   {".level.gif", &LevelSetPictures::colour},    {".map.gif", &LevelSetPictures::map}};
+    } members[] = {{".thumb.", &LevelSetPictures::thumbnail},
+                   {".level.", &LevelSetPictures::colour},
+                   {".map.", &LevelSetPictures::map}};
     for (const auto& m : members) {
-        const QString file = base + m.ending;
-        if (!QFileInfo::exists(file)) continue;
+        const QFileInfo bmp(base + m.role + "bmp"), gif(base + m.role + "gif");
+        // A BMP saved after its GIF was loaded holds the newer work.
+        const bool bmpIsNewer = bmp.exists() && (!gif.exists() || bmp.lastModified() > gif.lastModified());
+        if (!bmpIsNewer && !gif.exists()) continue;
+        const QString file = bmpIsNewer ? bmp.filePath() : gif.filePath();
         QString reason;
         std::optional<QImage> picture = loadPicture(file, &reason);
         if (!picture) {

@@ -11,7 +11,8 @@ namespace vortan {
 
 // A level kept by the editor is a set of three pictures: B.level.bmp (the colour layer),
 // B.map.bmp (the material map) and B.thumb.bmp (the thumbnail). GIF members of the same
-// names are read too, and win over BMP ones.
+// names are read too; of a GIF and a BMP of one member, the newer is read, the GIF when
+// both are as old.
 
 // The base of the set for a name chosen in the save dialog. Only a ".bmp" ending is
 // taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
@@ -19,9 +20,9 @@ namespace vortan {
 // saves over that set.
 QString saveBaseFor(const QString& chosenPath);
 // Writes the three pictures as one set, all or nothing. The thumbnail is asked for
-// after both layers are written.
+// after both layers are written. False, with *why naming the file and the reason.
 bool saveLevelSet(const QString& base, const LevelDocument& level,
-                  const std::function<const Picture&()>& thumbnail);
+                  const std::function<const Picture&()>& thumbnail, QString* why = nullptr);
 
 // Where the set's name ends in the name of one of its files: at the last member marker,
 // so that "Level 2.5.level.bmp" is the set "Level 2.5". -1 for a plain picture. Only the
@@ -32,6 +33,7 @@ QString plainPictureName(const QString& fileName);
 
 // The members of a set found on disk, each read whole before any is used: a set with a
 // broken member must leave the level as it was. Nothing when a member cannot be read.
+// A save or export into the set's folder that was cut short is finished or undone first.
 struct LevelSetPictures {
     std::optional<QImage> colour, map, thumbnail;
 };

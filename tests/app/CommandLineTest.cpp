@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QProcess>
-#include <QThread>
 
 using namespace vortan;
 using namespace vortan::test;
@@ -207,62 +206,4 @@ TEST(Recovery, AFileThatCannotBeOpenedAtStartIsTold) {
     ASSERT_EQ(e.ui.messages.size(), 1u);
     EXPECT_TRUE(e.ui.messages[0].text.contains("gone.level.bmp") &&
                 e.ui.messages[0].text.contains("does not exist"));
-}
-
-// The editor of this child process paints, waits for its recovery copy and is killed.
-TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
-    const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_CHILD");
-    if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
-    TestEditor e;
-    e->setRecoveryFolder(folder);
-    e.newLevel(300, 200);
-    e->pressInViewport(Qt::LeftButton, {}, {150, 100});
-    e->releaseInViewport();
-    while (!RecoveryCopy(folder).exists())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    std::puts("ready");
-    std::fflush(stdout);
-    QThread::sleep(60);
-}
-
-// An editor killed after an edit leaves a copy; the next start asks, and Yes brings the
-// level back pixel for pixel as unsaved work. No removes the copy.
-TEST(Recovery, AKilledEditorsLevelComesBack) {
-    QTemporaryDir folder;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VORTAN_RECOVERY_CHILD", folder.path());
-    env.insert("VORTAN_RECOVERY_SECONDS", "1");
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RecoveryChild.*"});
-    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
-    }
-    child.kill(); // kill -9: nothing of the editor's own ends runs
-    child.waitForFinished();
-    TestEditor painted;
-    painted.newLevel(300, 200);
-    painted->pressInViewport(Qt::LeftButton, {}, {150, 100});
-
-    TestEditor e;
-    e->setRecoveryFolder(folder.path());
-    e.ui.answers = {MsgAnswer::Yes};
-    e->offerRecovery();
-    ASSERT_EQ(e.ui.messages.size(), 1u);
-    EXPECT_TRUE(e.ui.messages[0].text.startsWith(
-        "Recover the unsaved level 'Type the name of the level here' from "));
-    EXPECT_TRUE(sameImage(painted->level().colourLayer().image(), e->level().colourLayer().image()));
-    EXPECT_TRUE(sameImage(painted->level().materialMap().image(), e->level().materialMap().image()));
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
-
-    // Saved work leaves no copy; a copy only follows new changes.
-    e->writeRecoveryCopy();
-    e->finishRecoveryCopy();
-    EXPECT_TRUE(RecoveryCopy(folder.path()).exists());
-    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("kept")}};
-    QDir().mkpath(e.folder.filePath("levels"));
-    ASSERT_TRUE(e->saveLevel());
-    EXPECT_FALSE(RecoveryCopy(folder.path()).exists());
-    e->writeRecoveryCopy(); // nothing unsaved
-    e->finishRecoveryCopy();
-    EXPECT_FALSE(RecoveryCopy(folder.path()).exists());
 }

@@ -177,8 +177,21 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     {
         FileSizeLimit limit(80000);
         e.ui.choices = {ScriptedDialogs::Choice{folder + "castle.bmp"}};
+        e.ui.answers = {MsgAnswer::OK};
         EXPECT_FALSE(e->saveLevel());
     }
     EXPECT_EQ(folderContents(folder), before);
     EXPECT_TRUE(e->level().hasUnsavedChanges());
+    ASSERT_EQ(e.ui.messages.size(), 1u);
+    EXPECT_EQ(e.ui.messages[0].title + e.ui.messages[0].text,
+              " Level not saved Your level could not be saved; it is still unsaved.\n\r" + folder +
+                  "castle.thumb.bmp: " + qt_error_string(EFBIG));
+    // A folder that cannot be written, whoever runs the tests: a file where it should be.
+    writeFile(e.folder.filePath("file"), "x");
+    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("file/castle.bmp")}};
+    e.ui.answers = {MsgAnswer::OK};
+    EXPECT_FALSE(e->saveLevel());
+    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(e.ui.messages.at(1).text.endsWith("\n\r" + e.folder.filePath("file/castle.level.bmp") + ": " +
+                                                  qt_error_string(ENOTDIR)));
 }

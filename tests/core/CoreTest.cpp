@@ -12,6 +12,7 @@
 #include <deque>
 #include <random>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vortan;
 using namespace vortan::test;
@@ -19,12 +20,18 @@ using namespace vortan::test;
 namespace {
 
 constexpr Colour kRed = rgb(255, 0, 0), kGreen = rgb(0, 255, 0), kBlue = rgb(0, 0, 255);
-// A set whose n-th rename fails, as a full or failing disk might at any step.
-struct FailingFileSet : FileSet {
-    int failingMove = 0, moves = 0;
-    bool move(const QString& from, const QString& to) override {
-        return ++moves != failingMove && FileSet::move(from, to);
+// The n-th step of a set in the folder fails, or every step from the n-th on, as a
+// failing disk or one that has just gone read-only would.
+struct FailingSteps {
+    static inline int failing = 0, steps = 0;
+    static inline bool onwards = false;
+    FailingSteps(int n, bool fromThenOn) {
+        failing = n;
+        onwards = fromThenOn;
+        steps = 0;
+        FileSet::beforeStep = [] { return ++steps < failing || (!onwards && steps > failing); };
     }
+    ~FailingSteps() { FileSet::beforeStep = nullptr; }
 };
 
 } // namespace
@@ -203,35 +210,90 @@ TEST(PictureFiles, ReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
     EXPECT_TRUE(loadPicture(QString()).value().isNull());
 }
 
-// Two old files and a new one: a failure at any step leaves the old files, a folder in the way
-// fails the set at once.
+// Two old files and a new one, failing at every step: the set is whole old or whole new
+// once the folder is next settled, with nothing else left in it.
 TEST(FileSet, ReplacesAllItsFilesOrNone) {
     QTemporaryDir dir;
     const QStringList names = {"a.thumb.bmp", "a.level.bmp", "a.map.bmp"}; // the new file first
     ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") && replaceFile(dir.filePath(names[2]), "old map"));
     const QStringList before = folderContents(dir.path());
-    auto writeSet = [&](auto&& set) {
+    auto writeSet = [&](FileSet& set) {
         for (const QString& name : names)
             set.add(dir.filePath(name), "new " + name.toUtf8());
         return set.commit();
     };
-    for (int failing = 1; failing <= 5; ++failing) { // two old files aside, three new ones in
-        FailingFileSet set;
-        set.failingMove = failing;
-        EXPECT_TRUE(!writeSet(set) && folderContents(dir.path()) == before) << "failing move " << failing;
+    QStringList after;
+    {
+        FileSet set;
+        ASSERT_TRUE(writeSet(set) && !set.commit()); // committed once only
+        after = folderContents(dir.path());
+        ASSERT_EQ(after.size(), 3);
     }
+    // Three new files, two second names for the old ones, the journal, three renames, and
+    // the second names and the journal removed: the set is whole after the tenth step.
+    for (const bool onwards : {false, true})
+        for (int step = 1; step <= 13; ++step) {
+            for (const QString& name : names)
+                QFile::remove(dir.filePath(name));
+            ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") &&
+                        replaceFile(dir.filePath(names[2]), "old map"));
+            QString failure;
+            bool committed;
+            {
+                FileSet set;
+                FailingSteps failing(step, onwards);
+                committed = writeSet(set);
+                failure = set.failure();
+            }
+            // A dead disk leaves the journal written: the next touch carries it out.
+            const bool whole = committed || (onwards && step >= 7);
+            EXPECT_EQ(committed, step >= 10) << step;
+            EXPECT_TRUE(committed || failure.startsWith(dir.path())) << failure.toStdString();
+            EXPECT_TRUE(FileSet::settle(dir.filePath(names[0])));
+            EXPECT_EQ(folderContents(dir.path()), whole ? after : before)
+                << "failing step " << step << onwards;
+        }
+
+    for (const QString& name : names)
+        QFile::remove(dir.filePath(name));
+    ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") && replaceFile(dir.filePath(names[2]), "old map"));
     {
         FileSizeLimit limit(4); // every write of the new files fails
-        EXPECT_TRUE(!writeSet(FileSet()) && folderContents(dir.path()) == before);
+        FileSet full;
+        EXPECT_FALSE(writeSet(full));
+        EXPECT_EQ(full.failure(), dir.filePath(names[0]) + ": " + qt_error_string(EFBIG));
     }
-    FailingFileSet set;
-    EXPECT_TRUE(writeSet(set) && !set.commit() && set.moves == 5); // committed once only
-    for (const QString& name : names)
-        EXPECT_EQ(readFile(dir.filePath(name)), "new " + name.toUtf8());
+    EXPECT_EQ(folderContents(dir.path()), before);
     QDir(dir.path()).mkdir("level09t.quox");
     FileSet blocked;
     EXPECT_FALSE(blocked.add(dir.filePath("level09t.quox")) ||
-                 blocked.add(dir.filePath("level09.quox"), "x") || blocked.commit() ||
-                 replaceFile(dir.filePath("missing/gameFolder.txt"), "x"));
-    EXPECT_EQ(folderContents(dir.path()).size(), 3);
+                 blocked.add(dir.filePath("level09.quox"), "x") || blocked.commit());
+    EXPECT_EQ(blocked.failure(),
+              dir.filePath("level09t.quox") + ": A folder or device of that name is in the way.");
+    FileSet missing;
+    EXPECT_FALSE(missing.add(dir.filePath("missing/gameFolder.txt"), "x"));
+    EXPECT_EQ(missing.failure(), dir.filePath("missing/gameFolder.txt") + ": " + qt_error_string(ENOENT));
+    EXPECT_EQ(folderContents(dir.path()), before);
+}
+
+// What a running writer leaves is its own; what one that ended left goes, and its journal
+// moves nothing out of the folder. A pipe for a journal is not waited on.
+TEST(FileSet, SettlesOnlyWhatEndedWritersLeft) {
+    QTemporaryDir dir;
+    const QString ended = "~999999999~0badf00d", running = "~1~0badf00d";
+    const QString earlierSelf = "~" + QString::number(getpid()) + "~0badf00d"; // an id used again
+    writeFile(dir.filePath("castle.level.bmp.new" + running), "his");
+    writeFile(dir.filePath("castle.level.bmp.new" + ended), "lost");
+    writeFile(dir.filePath("castle.map.bmp.old" + earlierSelf), "lost");
+    writeFile(dir.filePath("castle.map.bmp.new~12~notatag"), "mine"); // a name like ours
+    QDir(dir.path()).mkdir("sub");
+    writeFile(dir.filePath("sub/outside"), "kept");
+    writeFile(dir.filePath("..%2Fsub%2Foutside.new" + ended), "moved?");
+    writeFile(dir.filePath("..%2Fsub%2Foutside.commit" + ended),
+              "vortan file set 1\n1\n0 ..%2Fsub%2Foutside\nend\n");
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("castle.map.bmp.commit" + ended)).constData(), 0600), 0);
+    EXPECT_TRUE(FileSet::settle(dir.filePath("castle.level.bmp")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+              QStringList({"castle.level.bmp.new~1~0badf00d", "castle.map.bmp.new~12~notatag"}));
+    EXPECT_EQ(readFile(dir.filePath("sub/outside")), "kept");
 }

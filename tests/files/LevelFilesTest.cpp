@@ -89,13 +89,18 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
         e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
-        run(&Editor::exportToGame, gfx + "level09t.quox");
+        e.ui.choices = {ScriptedDialogs::Choice{gfx + "level09t.quox"}};
+        e.ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
+        e->exportToGame();
     }
     EXPECT_EQ(folderContents(gfx), before);
     EXPECT_EQ(e.ui.beeps, 0);
     EXPECT_EQ(e->controls().red, "67%"); // the level image's rows after a full palette count as done
     EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text,
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. ");
+    EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text,
+              " Level not exported Your level could not be written into the game.\n\r" + gfx +
+                  "level09.quox: " + qt_error_string(EFBIG));
     e->level().colourLayer().setBackgroundPicture(filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
@@ -134,6 +139,33 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
     EXPECT_FALSE(e->level().hasUnsavedChanges());
     EXPECT_EQ(e->level().name(), "castle");
+}
+
+// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old: a
+// level loaded from a GIF, painted and saved loads back as saved.
+TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
+    const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";
+    ASSERT_TRUE(QFile::copy(VORTAN_TEST_DATA "/pictures/gif-opaque.gif", gif));
+    auto setModified = [](const QString& path, const QDateTime& when) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    const QDateTime gifTime = QDateTime::currentDateTime().addSecs(-60);
+    setModified(gif, gifTime);
+    run(&Editor::loadLevel, gif);
+    const QImage fromGif = e->level().colourLayer().image();
+    e->level().colourLayer().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
+    e->level().setUnsavedChanges(true);
+    run(&Editor::saveLevel, levels + "G.bmp");
+    const QImage saved = e->level().colourLayer().image();
+    ASSERT_FALSE(sameImage(fromGif, saved));
+    for (const auto& [bmpAfterGif, gifWins] : {std::pair{0, true}, {-1, true}, {1, false}}) {
+        setModified(bmp, gifTime.addSecs(bmpAfterGif));
+        run(&Editor::loadLevel, levels + "G.map.bmp");
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e->level().colourLayer().image())) << bmpAfterGif;
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, readLevelSet(levels + "G")->colour.value()));
+    }
 }
 
 TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
