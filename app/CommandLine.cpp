@@ -184,11 +184,20 @@ int showFolders() {
 int decode(const QString& path, const QString& out) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return fail(path + ": cannot be read.");
+    // Every byte of the stream is at least one pixel: a longer file is no level the editor
+    // reads, and is not read into memory.
+    constexpr qint64 kLongestFile = 16 + 3 * 256 + kMaxPicturePixels;
+    if (file.size() > kLongestFile)
+        return fail(QString("%1: the file is %2 bytes long, more than a picture the editor reads takes.")
+                        .arg(path)
+                        .arg(file.size()));
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size()) return fail(path + ": cannot be read.");
     QString why;
-    const std::optional<QImage> picture = decodeGameFile(file.readAll(), &why);
+    const std::optional<QImage> picture = decodeGameFile(bytes, &why);
     if (!picture) return fail(QString("%1: %2").arg(path, why));
-    Picture decoded(picture->width(), picture->height());
-    decoded.setBackgroundPicture(*picture);
+    Picture decoded;
+    decoded.takePixels(*picture); // shared, not copied
     if (!savePicture(decoded, out)) return fail(out + ": cannot be written.");
     print(stdout, QString("%1: %2 x %3 pixels").arg(out).arg(picture->width()).arg(picture->height()));
     return 0;
