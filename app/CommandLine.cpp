@@ -50,15 +50,44 @@ const char* kOutOfSequence =
     " The levels has to be numbered sequentially, or they will not show up in the game. "
     "\n\rTry to export the level again using a correct filename. ";
 
+// The level a command works on, read as Load reads it: a set, whichever member is named,
+// or a single picture as the colour layer. Without a window there is no level before it,
+// so a set without its colour layer is refused as well. Check and export refuse alike.
+struct CommandLevel {
+    QImage colour;
+    std::optional<QImage> map;
+};
+
+std::optional<CommandLevel> readCommandLevel(const QString& path, QString* refusal) {
+    auto refused = [&](const QString& why) -> std::optional<CommandLevel> {
+        *refusal = QString("%1: %2").arg(path, why);
+        return std::nullopt;
+    };
+    if (!QFileInfo::exists(path)) return refused("The file does not exist.");
+    const QString fileName = QFileInfo(path).fileName();
+    const qsizetype nameEnd = setNameEnd(fileName);
+    QString why;
+    if (nameEnd < 0) {
+        std::optional<QImage> picture = loadPicture(path, &why);
+        if (!picture) return refused(why);
+        return CommandLevel{std::move(*picture), std::nullopt};
+    }
+    const auto set = readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
+    if (!set) return refused(why);
+    if (!set->colour) return refused("the set has no colour layer (.level.bmp).");
+    return CommandLevel{*set->colour, set->map};
+}
+
 int exportLevel(const CommandLine& line) {
     const QString& path = line.files.at(0);
+    QString why;
+    if (!readCommandLevel(path, &why)) return fail(why);
     ConsoleDialogs ui;
     QTemporaryDir own; // a window's folders: the export reads neither its brushes nor its game
     Editor editor(ui, EditorFolders::beside(own.path()), std::make_unique<ClockRandom>());
+    editor.setRecoveryFolder({}); // nothing of the user's unsaved work is touched
     editor.start();
-    QString why = "The file does not exist.";
-    if (!QFileInfo::exists(path) || !editor.openFile(path, &why))
-        return fail(QString("%1: %2").arg(path, why));
+    if (!editor.openFile(path, &why)) return fail(QString("%1: %2").arg(path, why));
     // Without --game the export goes to the game the window found; a game named here is
     // remembered when none is known yet.
     const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
@@ -90,22 +119,11 @@ int exportLevel(const CommandLine& line) {
 }
 
 int checkLevel(const QString& path) {
-    const QString fileName = QFileInfo(path).fileName();
-    const qsizetype nameEnd = setNameEnd(fileName);
-    QString why = "The file does not exist.";
-    std::optional<QImage> colour, map;
-    if (!QFileInfo::exists(path)) return fail(QString("%1: %2").arg(path, why));
-    if (nameEnd >= 0) {
-        const auto set =
-            readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
-        if (!set) return fail(QString("%1: %2").arg(path, why));
-        colour = set->colour;
-        map = set->map;
-    } else {
-        colour = loadPicture(path, &why);
-        if (!colour) return fail(QString("%1: %2").arg(path, why));
-    }
-    if (!colour) return fail(QString("%1: the set has no colour layer (.level.bmp).").arg(path));
+    QString why;
+    std::optional<CommandLevel> level = readCommandLevel(path, &why);
+    if (!level) return fail(why);
+    const QImage* colour = &level->colour;
+    const std::optional<QImage>& map = level->map;
     bool fine = true;
     print(stdout, QString("Level: %1 x %2 pixels").arg(colour->width()).arg(colour->height()));
 
@@ -205,7 +223,22 @@ int decode(const QString& path, const QString& out) {
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments) {
+CommandLine parseCommandLine(const QList<QByteArray>& rawArguments) {
+    CommandLine line;
+    auto done = [&](int status, FILE* to, const QString& text) {
+        print(to, text.trimmed());
+        line.exitStatus = status;
+        return line;
+    };
+    // A name that is not UTF-8 text has no QString that opens the file: say so rather
+    // than look for a file of another name.
+    QStringList arguments;
+    for (const QByteArray& raw : rawArguments) {
+        arguments << QFile::decodeName(raw);
+        if (arguments.size() > 1 && QFile::encodeName(arguments.last()) != raw)
+            return done(1, stderr, arguments.last() + ": the name cannot be read (it is not UTF-8 text).");
+    }
+
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "The VORTAN level editor.\n\n"
@@ -229,12 +262,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument("command", "export, check, decode or folders; or PATH, a level to open.",
                                  "[command]");
 
-    CommandLine line;
-    auto done = [&](int status, FILE* to, const QString& text) {
-        print(to, text.trimmed());
-        line.exitStatus = status;
-        return line;
-    };
     if (!parser.parse(arguments)) return done(2, stderr, parser.errorText());
     if (parser.isSet(help))
         return done(0, stdout, parser.helpText().replace("<executable_name>", "vortan-editor"));
@@ -255,6 +282,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return done(2, stderr, QString("%1: wrong number of files; see --help.").arg(c.name));
         line.command = c.command;
     }
+    if (line.command == CommandLine::Command::Window && !rest.isEmpty() && !QFileInfo::exists(rest.first()))
+        return done(2, stderr, rest.first() + ": unknown command or file; see --help.");
     if (line.command == CommandLine::Command::Window && rest.size() > 1)
         return done(2, stderr, "Only one level can be opened; see --help.");
     line.files = rest;
