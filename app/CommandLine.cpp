@@ -51,15 +51,45 @@ const char* kOutOfSequence =
     " The levels has to be numbered sequentially, or they will not show up in the game. "
     "\n\rTry to export the level again using a correct filename. ";
 
+// The level a command works on, read as Load reads it: a set, whichever member is named,
+// or a single picture as the colour layer. Without a window there is no level before it,
+// so a set without its colour layer is refused as well. Check and export refuse alike.
+struct CommandLevel {
+    QImage colour;
+    std::optional<QImage> map;
+};
+
+std::optional<CommandLevel> readCommandLevel(const QString& path, QString* refusal) {
+    auto refused = [&](const QString& why) -> std::optional<CommandLevel> {
+        *refusal = QString("%1: %2").arg(path, why);
+        return std::nullopt;
+    };
+    FileSet::settle(path); // a set whose writer was killed is whole again first
+    if (!QFileInfo::exists(path)) return refused("The file does not exist.");
+    const QString fileName = QFileInfo(path).fileName();
+    const qsizetype nameEnd = setNameEnd(fileName);
+    QString why;
+    if (nameEnd < 0) {
+        std::optional<QImage> picture = loadPicture(path, &why);
+        if (!picture) return refused(why);
+        return CommandLevel{std::move(*picture), std::nullopt};
+    }
+    const auto set = readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
+    if (!set) return refused(why);
+    if (!set->colour) return refused("the set has no colour layer (.level.bmp).");
+    return CommandLevel{*set->colour, set->map};
+}
+
 int exportLevel(const CommandLine& line) {
     const QString& path = line.files.at(0);
+    QString why;
+    if (!readCommandLevel(path, &why)) return fail(why);
     ConsoleDialogs ui;
     QTemporaryDir own; // a window's folders: the export reads neither its brushes nor its game
     Editor editor(ui, EditorFolders::beside(own.path()), std::make_unique<ClockRandom>());
+    editor.setRecoveryFolder({}); // nothing of the user's unsaved work is touched
     editor.start();
-    QString why = "The file does not exist.";
-    if (!QFileInfo::exists(path) || !editor.openFile(path, &why))
-        return fail(QString("%1: %2").arg(path, why));
+    if (!editor.openFile(path, &why)) return fail(QString("%1: %2").arg(path, why));
     // Without --game the export goes to the game the window found; a game named here is
     // remembered when none is known yet.
     const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
@@ -91,23 +121,11 @@ int exportLevel(const CommandLine& line) {
 }
 
 int checkLevel(const QString& path) {
-    FileSet::settle(path);
-    const QString fileName = QFileInfo(path).fileName();
-    const qsizetype nameEnd = setNameEnd(fileName);
-    QString why = "The file does not exist.";
-    std::optional<QImage> colour, map;
-    if (!QFileInfo::exists(path)) return fail(QString("%1: %2").arg(path, why));
-    if (nameEnd >= 0) {
-        const auto set =
-            readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
-        if (!set) return fail(QString("%1: %2").arg(path, why));
-        colour = set->colour;
-        map = set->map;
-    } else {
-        colour = loadPicture(path, &why);
-        if (!colour) return fail(QString("%1: %2").arg(path, why));
-    }
-    if (!colour) return fail(QString("%1: the set has no colour layer (.level.bmp).").arg(path));
+    QString why;
+    std::optional<CommandLevel> level = readCommandLevel(path, &why);
+    if (!level) return fail(why);
+    const QImage* colour = &level->colour;
+    const std::optional<QImage>& map = level->map;
     bool fine = true;
     print(stdout, QString("Level: %1 x %2 pixels").arg(colour->width()).arg(colour->height()));
 
@@ -187,11 +205,20 @@ int decode(const QString& path, const QString& out) {
     FileSet::settle(path);
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return fail(path + ": cannot be read.");
+    // Every byte of the stream is at least one pixel: a longer file is no level the editor
+    // reads, and is not read into memory.
+    constexpr qint64 kLongestFile = 16 + 3 * 256 + kMaxPicturePixels;
+    if (file.size() > kLongestFile)
+        return fail(QString("%1: the file is %2 bytes long, more than a picture the editor reads takes.")
+                        .arg(path)
+                        .arg(file.size()));
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size()) return fail(path + ": cannot be read.");
     QString why;
-    const std::optional<QImage> picture = decodeGameFile(file.readAll(), &why);
+    const std::optional<QImage> picture = decodeGameFile(bytes, &why);
     if (!picture) return fail(QString("%1: %2").arg(path, why));
-    Picture decoded(picture->width(), picture->height());
-    decoded.setBackgroundPicture(*picture);
+    Picture decoded;
+    decoded.takePixels(*picture); // shared, not copied
     if (!savePicture(decoded, out)) return fail(out + ": cannot be written.");
     print(stdout, QString("%1: %2 x %3 pixels").arg(out).arg(picture->width()).arg(picture->height()));
     return 0;
@@ -199,7 +226,22 @@ int decode(const QString& path, const QString& out) {
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments) {
+CommandLine parseCommandLine(const QList<QByteArray>& rawArguments) {
+    CommandLine line;
+    auto done = [&](int status, FILE* to, const QString& text) {
+        print(to, text.trimmed());
+        line.exitStatus = status;
+        return line;
+    };
+    // A name that is not UTF-8 text has no QString that opens the file: say so rather
+    // than look for a file of another name.
+    QStringList arguments;
+    for (const QByteArray& raw : rawArguments) {
+        arguments << QFile::decodeName(raw);
+        if (arguments.size() > 1 && QFile::encodeName(arguments.last()) != raw)
+            return done(1, stderr, arguments.last() + ": the name cannot be read (it is not UTF-8 text).");
+    }
+
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "The VORTAN level editor.\n\n"
@@ -223,12 +265,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument("command", "export, check, decode or folders; or PATH, a level to open.",
                                  "[command]");
 
-    CommandLine line;
-    auto done = [&](int status, FILE* to, const QString& text) {
-        print(to, text.trimmed());
-        line.exitStatus = status;
-        return line;
-    };
     if (!parser.parse(arguments)) return done(2, stderr, parser.errorText());
     if (parser.isSet(help))
         return done(0, stdout, parser.helpText().replace("<executable_name>", "vortan-editor"));
@@ -249,6 +285,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return done(2, stderr, QString("%1: wrong number of files; see --help.").arg(c.name));
         line.command = c.command;
     }
+    if (line.command == CommandLine::Command::Window && !rest.isEmpty() && !QFileInfo::exists(rest.first()))
+        return done(2, stderr, rest.first() + ": unknown command or file; see --help.");
     if (line.command == CommandLine::Command::Window && rest.size() > 1)
         return done(2, stderr, "Only one level can be opened; see --help.");
     line.files = rest;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <optional>
 
@@ -19,9 +21,9 @@ struct CommandLine {
     std::optional<int> exitStatus;
 };
 
-// Reads the arguments (the program's name first). Help, the version and mistakes are
-// printed here.
-CommandLine parseCommandLine(const QStringList& arguments);
+// Reads the arguments as the system gives them (the program's name first). Help, the
+// version and mistakes are printed here.
+CommandLine parseCommandLine(const QList<QByteArray>& arguments);
 
 // Runs a command without a window; the exit status: 0 done, 1 refused or failed.
 int runCommand(const CommandLine& line);

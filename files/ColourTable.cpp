@@ -33,6 +33,40 @@ constexpr uint32_t keyOf(Colour c) {
 #define VORTAN_WIDE_VECTORS
 #endif
 
+namespace {
+
+// The first entry at the smallest distance, which is what a linear search stopping at
+// distance 0 finds. Distances of all entries are taken side by side. A free function
+// defined before any call: clang makes no clones of a function already called.
+VORTAN_WIDE_VECTORS int firstNearest(const std::array<int32_t, 256>& red,
+                                     const std::array<int32_t, 256>& green,
+                                     const std::array<int32_t, 256>& blue, int count, int r, int g, int b) {
+    constexpr int kBlock = 16;
+    alignas(64) std::array<int32_t, 256> dist;
+    const int blocks = (count + kBlock - 1) / kBlock;
+    alignas(64) std::array<int32_t, 256 / kBlock> blockBest;
+    int32_t best = INT32_MAX;
+    for (int k = 0; k < blocks; ++k) {
+        int32_t least = INT32_MAX;
+        for (int j = 0; j < kBlock; ++j) {
+            const int i = k * kBlock + j;
+            const int32_t d = 2 * std::abs(r - red[i]) + 3 * std::abs(g - green[i]) + std::abs(b - blue[i]);
+            dist[i] = d;
+            least = std::min(least, d);
+        }
+        blockBest[k] = least;
+        best = std::min(best, least);
+    }
+    int i = 0;
+    while (blockBest[i / kBlock] != best)
+        i += kBlock;
+    while (dist[i] != best)
+        ++i;
+    return i;
+}
+
+} // namespace
+
 ColourTable::ColourTable() {
     clear();
 }
@@ -144,32 +178,8 @@ uint8_t ColourTable::indexOf(uint32_t key) const {
     return uint8_t(best);
 }
 
-// The first entry at the smallest distance, which is what a linear search stopping at
-// distance 0 finds. Distances of all entries are taken side by side.
-VORTAN_WIDE_VECTORS int ColourTable::nearest(int r, int g, int b) const {
-    constexpr int kBlock = 16;
-    alignas(64) std::array<int32_t, 256> dist;
-    const int blocks = (count_ + kBlock - 1) / kBlock;
-    alignas(64) std::array<int32_t, 256 / kBlock> blockBest;
-    int32_t best = INT32_MAX;
-    for (int k = 0; k < blocks; ++k) {
-        int32_t least = INT32_MAX;
-        for (int j = 0; j < kBlock; ++j) {
-            const int i = k * kBlock + j;
-            const int32_t d =
-                2 * std::abs(r - nearRed_[i]) + 3 * std::abs(g - nearGreen_[i]) + std::abs(b - nearBlue_[i]);
-            dist[i] = d;
-            least = std::min(least, d);
-        }
-        blockBest[k] = least;
-        best = std::min(best, least);
-    }
-    int i = 0;
-    while (blockBest[i / kBlock] != best)
-        i += kBlock;
-    while (dist[i] != best)
-        ++i;
-    return i;
+int ColourTable::nearest(int r, int g, int b) const {
+    return firstNearest(nearRed_, nearGreen_, nearBlue_, count_, r, g, b);
 }
 
 } // namespace vortan

@@ -12,6 +12,14 @@ QString twoDigits(int n) {
     return QString("%1").arg(n, 2, 10, QChar('0'));
 }
 
+GameFolder GameFolder::at(const QString& folder, const QString& stateFolder) {
+    GameFolder game(stateFolder);
+    // Not cleaned: "gg/.." through a link is not the folder that cleaning names.
+    game.path_ = QDir::isAbsolutePath(folder) ? folder : QDir::currentPath() + '/' + folder;
+    if (!game.path_.endsWith('/')) game.path_ += '/';
+    return game;
+}
+
 bool GameFolder::holdsGame() const {
     return !path_.isEmpty() && QFileInfo::exists(path_ + "Vortan.exe");
 }

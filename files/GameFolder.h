@@ -13,12 +13,9 @@ class GameFolder {
   public:
     explicit GameFolder(QString stateFolder) : stateFolder_(std::move(stateFolder)) {}
     // A folder given outright (the command line's), with or without its separator,
-    // remembered in stateFolder when asked to.
-    static GameFolder at(const QString& folder, const QString& stateFolder = {}) {
-        GameFolder game(stateFolder);
-        game.path_ = folder.endsWith('/') ? folder : folder + '/';
-        return game;
-    }
+    // remembered in stateFolder when asked to. A relative folder is taken from the
+    // current one, so that it is remembered wherever the editor runs next.
+    static GameFolder at(const QString& folder, const QString& stateFolder = {});
 
     // The folder with its trailing separator, or empty while the game is not known.
     const QString& path() const { return path_; }

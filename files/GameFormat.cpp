@@ -169,9 +169,23 @@ std::optional<QImage> decodeGameFile(const QByteArray& file, QString* error) {
             known[mapCode(c)] = true;
         }
     }
-    QImage image(width, height, QImage::Format_RGB32);
-    auto* out = reinterpret_cast<uint32_t*>(image.bits()); // one piece: width * 4 is a whole line
+    // The header is only believed as far as the bytes after it reach: a literal is one
+    // pixel and a repeat byte at most 256 - base.
     const qint64 pixels = qint64(width) * height;
+    const qint64 reachable = (n - at) * std::max(1, 256 - base);
+    if (pixels > reachable)
+        return broken(QString("The file ends too early: the rest of it holds at most %1 pixels, not the "
+                              "%2 x %3 its header names.")
+                          .arg(reachable)
+                          .arg(width)
+                          .arg(height));
+    if (pixels > kMaxPicturePixels)
+        return broken(
+            QString("The picture of %1 x %2 pixels is larger than the editor reads.").arg(width).arg(height));
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return broken(QString("Not enough memory for a picture of %1 x %2 pixels.").arg(width).arg(height));
+    auto* out = reinterpret_cast<uint32_t*>(image.bits()); // one piece: width * 4 is a whole line
     qint64 done = 0;
     int last = -1;
     for (; at < n; ++at) {

@@ -1,3 +1,4 @@
+#include "app/InstalledEditor.h"
 #include "files/GameFormat.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
@@ -11,46 +12,6 @@ using namespace vortan;
 using namespace vortan::test;
 
 namespace {
-
-struct Outcome {
-    int status;
-    QString out, err;
-};
-
-// The editor installed into a temporary prefix once for the suite's process, its program
-// folder read-only as /usr/bin is to a user, its data folder inside the prefix too.
-struct Installed {
-    QTemporaryDir prefix;
-    const QString data = prefix.filePath("data"), dataFolder = data + "/vortan-editor";
-    Installed() {
-        QProcess install;
-        install.start(CMAKE_COMMAND, {"--install", VORTAN_BUILD_DIR, "--prefix", prefix.path()});
-        EXPECT_TRUE(install.waitForFinished(60000) && install.exitCode() == 0);
-        QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::ExeOwner);
-    }
-    ~Installed() {
-        QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-};
-
-const Installed& installed() {
-    static const Installed prefix;
-    return prefix;
-}
-
-// A program as a shell runs it, without a display; the installed editor when none is named.
-Outcome editor(const QStringList& arguments, QString program = {}) {
-    const Installed& prefix = installed();
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.insert("XDG_DATA_HOME", prefix.data);
-    p.setProcessEnvironment(env);
-    p.start(program.isEmpty() ? prefix.prefix.filePath("bin/vortan-editor") : program, arguments);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
 
 // A level of a few colours and every material, saved as a set in the own folder.
 QString savedLevel(TestEditor& e, const QString& name) {
@@ -74,28 +35,29 @@ QString savedLevel(TestEditor& e, const QString& name) {
 // The command line's export writes what the Export button writes right after the set is
 // loaded, and decode gives the level back: its colours through the palette, its materials.
 TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
-    GameOnDisk button, shell;
+    GameOnDisk button, game;
     button.take(0, 8);
-    shell.take(0, 8);
+    game.take(0, 8);
+    Shell shell;
     TestEditor e(button.remembered());
     const QString set = savedLevel(e, "Cave");
     TestEditor fresh(button.remembered());
     fresh.ui.choices = {ScriptedDialogs::Choice{set}, ScriptedDialogs::Choice{button.gfx + "level09t.quox"}};
     fresh->loadLevel();
     fresh->exportToGame();
-    const Outcome run = editor({"export", set, "--game", shell.folder.path()});
+    const Outcome run = shell.run({"export", set, "--game", game.folder.path()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     QStringList written;
     for (const char* name : {"level09t.quox", "level09.quox", "levelm09.quox"}) {
-        EXPECT_EQ(readFile(shell.gfx + name), readFile(button.gfx + name)) << name;
-        written << QDir::toNativeSeparators(shell.gfx + name);
+        EXPECT_EQ(readFile(game.gfx + name), readFile(button.gfx + name)) << name;
+        written << QDir::toNativeSeparators(game.gfx + name);
     }
     EXPECT_EQ(run.out.trimmed(), written.join('\n'));
-    const QString out = shell.folder.filePath("decoded.bmp");
+    const QString out = game.folder.filePath("decoded.bmp");
     const QImage* expected[] = {&fresh->level().colourLayer().image(), &fresh->level().materialMap().image()};
     const char* files[] = {"level09.quox", "levelm09.quox"};
     for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(editor({"decode", shell.gfx + files[i], out}).status, 0);
+        ASSERT_EQ(shell.run({"decode", game.gfx + files[i], out}).status, 0);
         EXPECT_TRUE(sameImage(*expected[i], *loadPicture(out))) << files[i];
     }
     // The numbers the button refuses, with its words; a level in the game only with --force.
@@ -105,35 +67,36 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
                                                     {"100", "Try to export the level again"},
                                                     {"9", "--force replaces it"}};
     for (const auto& [number, text] : refusals) {
-        const Outcome refused = editor({"export", set, "--game", shell.folder.path(), "--number", number});
+        const Outcome refused = shell.run({"export", set, "--game", game.folder.path(), "--number", number});
         EXPECT_TRUE(refused.status == 1 && refused.err.contains(text)) << number.toStdString();
     }
-    EXPECT_EQ(editor({"export", set, "--game", shell.folder.path(), "--number", "9", "--force"}).status, 0);
-    EXPECT_EQ(editor({"--version"}).out.trimmed(), "vortan-editor 1.0");
-    EXPECT_TRUE(editor({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
+    EXPECT_EQ(shell.run({"export", set, "--game", game.folder.path(), "--number", "9", "--force"}).status, 0);
+    EXPECT_EQ(shell.run({"--version"}).out.trimmed(), "vortan-editor 1.0");
+    EXPECT_TRUE(shell.run({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
     // The first game named is remembered in the data folder, nothing beside the program; an
     // export without --game goes there.
-    EXPECT_EQ(readFile(installed().dataFolder + "/gameFolder.txt"), (shell.folder.path() + "/").toUtf8());
+    EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
     EXPECT_EQ(QDir(installed().prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
-    EXPECT_EQ(editor({"export", set}).status, 0);
-    EXPECT_TRUE(QFileInfo::exists(shell.gfx + "levelm10.quox"));
+    EXPECT_EQ(shell.run({"export", set}).status, 0);
+    EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
 }
 
 TEST(Installed, FindsItsHelpAndBrushesAndKeepsLevelsInTheDataFolder) {
+    Shell shell;
     TestEditor e;
     const QString set = savedLevel(e, "Cave");
-    const Outcome noGame = editor({"export", set});
+    const Outcome noGame = shell.run({"export", set});
     const Installed& p = installed();
     const QString shared = p.prefix.filePath("share/vortan-editor");
     EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
         << noGame.err.toStdString();
-    EXPECT_EQ(editor({"folders"}).out,
+    EXPECT_EQ(shell.run({"folders"}).out,
               QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
                       "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
-                  .arg(shared, p.dataFolder));
+                  .arg(shared, shell.dataFolder()));
     EXPECT_EQ(readFile(shared + "/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
     EXPECT_EQ(QDir(shared + "/brushes").entryList(QDir::Files).size(), 4);
-    EXPECT_TRUE(QFileInfo(p.dataFolder + "/levels").isDir());
+    EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
 
     const QString desktop = p.prefix.filePath("share/applications/org.vortan.LevelEditor.desktop");
     EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
@@ -143,15 +106,16 @@ TEST(Installed, FindsItsHelpAndBrushesAndKeepsLevelsInTheDataFolder) {
     for (const auto& [validator, arguments] :
          {std::pair<QString, QStringList>{"desktop-file-validate", {desktop}},
           {"appstreamcli", {"validate", "--no-net", metadata}}}) {
-        const Outcome checked = editor(arguments, validator);
+        const Outcome checked = shell.run(arguments, validator);
         EXPECT_TRUE(checked.status == 0 && !checked.out.contains("error")) << checked.out.toStdString();
     }
 }
 
 TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
+    Shell shell;
     TestEditor e;
     const QString set = savedLevel(e, "Good");
-    const Outcome good = editor({"check", set});
+    const Outcome good = shell.run({"check", set});
     EXPECT_EQ(good.status, 0) << good.out.toStdString();
     for (const char* line : {"Level: 90 x 70 pixels", "Colours: 8 of the 192", "PlatformFSA: 248",
                              "nothing: 621", "Wall frame: closed"})
@@ -161,7 +125,7 @@ TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
         breakIt();
         e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("levels/" + name)}};
         e->saveLevel();
-        return editor({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
+        return shell.run({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
     };
     const Outcome stray = broken("Stray", [&] { e->level().materialMap().setPixel(30, 60, rgb(1, 2, 3)); });
     EXPECT_TRUE(stray.status == 1 && stray.out.contains("No material: 1 pixels, the first at (30, 60)"));
@@ -174,7 +138,7 @@ TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
     EXPECT_TRUE(colourful.status == 1 && colourful.out.contains("Colours: 208 of the 192"))
         << colourful.out.toStdString();
     savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Good.map.bmp"));
-    EXPECT_EQ(editor({"check", set}).status, 1); // the map no longer the colour layer's size
+    EXPECT_EQ(shell.run({"check", set}).status, 1); // the map no longer the colour layer's size
 }
 
 TEST(CommandLine, DecodeRefusesDamagedFilesSayingWhere) {

@@ -53,9 +53,10 @@ TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
 // An editor killed after an edit leaves a copy; the next start asks, and Yes brings the
 // level back pixel for pixel as unsaved work. Saving removes the copy.
 TEST(Recovery, AKilledEditorsLevelComesBack) {
-    QTemporaryDir folder;
+    QTemporaryDir folder, childTemp; // a killed child removes nothing of its own: its folders go here
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", childTemp.path());
     env.insert("VORTAN_RECOVERY_CHILD", folder.path());
     env.insert("VORTAN_RECOVERY_SECONDS", "1");
     child.setProcessEnvironment(env);

@@ -125,7 +125,10 @@ TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
     for (auto [w, h] : {std::pair{100, 50}, {33, 40}, {34, 34}}) {
         LevelDocument level;
         level.makeEmpty(w, h, kGreen);
-        auto frame = [&](int x, int y) { return x <= 16 || y <= 16 || x >= w - 16 || y >= h - 16; };
+        // Captured as copies: clang 14 captures no structured bindings.
+        auto frame = [w = w, h = h](int x, int y) {
+            return x <= 16 || y <= 16 || x >= w - 16 || y >= h - 16;
+        };
         EXPECT_TRUE(pixelsAre(level.layer(0), [&](int x, int y) { return frame(x, y) ? kGreen : kBlack; }));
         EXPECT_TRUE(pixelsAre(level.layer(1), [&](int x, int y) { return frame(x, y) ? kWall : kBlack; }));
         const QImage map = level.layer(1).image().copy();

@@ -25,7 +25,9 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
         EXPECT_EQ(QPoint(view.xOffset(), view.yOffset()), QPoint(xOffset, yOffset))
             << viewportWidth << " " << x;
         const int n = zoomed ? View::kZoomFactor : 1;
-        EXPECT_TRUE(pixelsAre(view.viewport(), [&](int vx, int vy) {
+        // Captured as copies: clang 14 captures no structured bindings.
+        EXPECT_TRUE(pixelsAre(view.viewport(), [&, xOffset = xOffset, yOffset = yOffset,
+                                                levelWidth = levelWidth](int vx, int vy) {
             return xOffset + vx / n < 0 ? kBlack : Colour((yOffset + vy / n) * levelWidth + xOffset + vx / n);
         }));
     }
@@ -77,7 +79,8 @@ TEST(Thumbnail, FramesAMiniatureOfTheLevelBelowItsName) {
         View view;
         view.buildThumbnail(level, {});
         const Colour inside = h == 941 ? kWater : rgb(100, 100, 100); // water shows pure blue
-        EXPECT_TRUE(pixelsAre(view.thumbnail(), [&](int x, int y) {
+        // Captured as copies: clang 14 captures no structured bindings.
+        EXPECT_TRUE(pixelsAre(view.thumbnail(), [&, x0 = x0, columns = columns, rows = rows](int x, int y) {
             if (y < 48) return name.pixelAt(x, y);
             if (x < x0 || x >= x0 + columns || y >= 48 + rows) return kWhite;
             return x == x0 || x == x0 + columns - 1 || y == 48 || y == 47 + rows ? kBlack : inside;

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "support/TestFiles.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace vortan::test {
+
+// The editor installed into a temporary prefix once for the suite's process, its program
+// folder read-only as /usr/bin is to a user. The prefix goes when the process ends,
+// whatever the tests' outcome: its folders are made writable again first, since a user
+// cannot remove what a read-only folder holds.
+struct Installed {
+    QTemporaryDir prefix;
+    Installed() {
+        QProcess install;
+        install.start(CMAKE_COMMAND, {"--install", VORTAN_BUILD_DIR, "--prefix", prefix.path()});
+        EXPECT_TRUE(install.waitForFinished(60000) && install.exitCode() == 0);
+        QFile::setPermissions(prefix.filePath("bin"), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~Installed() {
+        const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        QFile::setPermissions(prefix.path(), writable);
+        for (QDirIterator it(prefix.path(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            QFile::setPermissions(it.next(), writable);
+        prefix.remove();
+    }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+    QString program() const { return prefix.filePath("bin/vortan-editor"); }
+};
+
+inline const Installed& installed() {
+    static const Installed prefix;
+    return prefix;
+}
+
+struct Outcome {
+    int status; // -1 when the program crashed or was stopped
+    QString out, err;
+};
+
+// How a shell runs a program: without a display, with a data folder of its own for the
+// installed editor (its gameFolder.txt and levels/ under dataHome/vortan-editor).
+struct Shell {
+    QTemporaryDir dataHome, runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QString workingDirectory;
+    int waitMs = 60000;
+    std::function<void()> inChild; // runs in the child before the program starts
+
+    Shell() {
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.insert("XDG_DATA_HOME", dataHome.path());
+        environment.insert("XDG_RUNTIME_DIR", runtime.path()); // Qt's own, else made in the temporary folder
+    }
+    QString dataFolder() const { return dataHome.filePath("vortan-editor"); }
+
+    // The installed editor when no program is named.
+    Outcome run(const QStringList& arguments, const QString& program = {}) const {
+        QProcess p;
+        p.setProcessEnvironment(environment);
+        if (!workingDirectory.isEmpty()) p.setWorkingDirectory(workingDirectory);
+        if (inChild) p.setChildProcessModifier(inChild);
+        p.start(program.isEmpty() ? installed().program() : program, arguments);
+        if (!p.waitForFinished(waitMs)) {
+            p.kill();
+            p.waitForFinished();
+            return {-1, p.readAllStandardOutput(), p.readAllStandardError()};
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
+    }
+};
+
+} // namespace vortan::test
