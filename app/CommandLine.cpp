@@ -3,6 +3,7 @@
 #include "core/FileSet.h"
 #include "files/GameFormat.h"
 #include "files/LevelFiles.h"
+#include "files/PictureFiles.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

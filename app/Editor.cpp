@@ -5,6 +5,7 @@
 #include "dialogs/RandomName.h"
 #include "files/Export.h"
 #include "files/LevelFiles.h"
+#include "files/PictureFiles.h"
 #include "generate/RandomCave.h"
 
 #include <QDir>

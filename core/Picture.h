@@ -3,12 +3,10 @@
 #include "core/Colour.h"
 
 #include <QFont>
-#include <QIODevice>
 #include <QImage>
 #include <QRect>
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace vortan {
 
@@ -109,14 +107,5 @@ void enlargeRect(Picture& dst, int dx, int dy, int dw, int dh, const Picture& sr
 // through its four neighbours by pixels of that colour. Nothing happens when (x, y) is
 // not `region`. True when any pixel changed.
 bool floodFill(Picture& p, int x, int y, Colour region, Colour paint);
-
-// Reads a BMP or GIF picture (any depth, palettes expanded) as Format_RGB32. An empty
-// path gives the empty picture. A missing, truncated, corrupt or oversized file, or
-// anything that is not a plain file, gives nothing, and *error says why.
-std::optional<QImage> loadPicture(const QString& path, QString* error = nullptr);
-// Writes the picture as an uncompressed 24-bit BMP into an open file. False when it cannot.
-bool writeBmp(const QImage& picture, QIODevice& file);
-// Writes the picture as a BMP file, replacing an older one whole. False when it cannot.
-bool savePicture(const Picture& p, const QString& path);
 
 } // namespace vortan

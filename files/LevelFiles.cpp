@@ -1,5 +1,7 @@
 #include "files/LevelFiles.h"
 #include "core/FileSet.h"
+#include "files/BmpFormat.h"
+#include "files/PictureFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "files/RecoveryCopy.h"
 #include "core/FileSet.h"
-#include "core/Picture.h"
+#include "files/BmpFormat.h"
+#include "files/PictureFiles.h"
 
 #include <QDir>
 #include <QFile>

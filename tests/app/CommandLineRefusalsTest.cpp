@@ -1,6 +1,6 @@
 #include "app/InstalledEditor.h"
-#include "core/Picture.h"
 #include "files/GameFormat.h"
+#include "files/PictureFiles.h"
 #include "support/TestFiles.h"
 
 #include <fcntl.h>

@@ -1,5 +1,6 @@
 #include "app/InstalledEditor.h"
 #include "files/GameFormat.h"
+#include "files/PictureFiles.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 #include "support/TestFiles.h"

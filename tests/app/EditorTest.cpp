@@ -1,3 +1,4 @@
+#include "files/PictureFiles.h"
 #include "support/FileSizeLimit.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"

@@ -1,3 +1,4 @@
+#include "files/PictureFiles.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 #include "support/TestFiles.h"

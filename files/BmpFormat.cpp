@@ -1,14 +1,14 @@
-// Reading BMP and GIF pictures and writing BMP pictures.
+// Reading and writing BMP pictures.
 //
-// Both readers are our own: every size, offset and run in a file is checked against
-// the file before it is used, a picture is never allocated before its announced size
-// is known to be acceptable, and a file that ends too early is refused instead of
-// giving a picture with rows that were never read.
-#include "core/Picture.h"
+// The reader is our own: every size, offset and run in a file is checked against the
+// file before it is used, a picture is never allocated before its announced size is
+// known to be acceptable, and a file that ends too early is refused instead of giving
+// a picture with rows that were never read.
+#include "files/BmpFormat.h"
 
 #include "core/FileSet.h"
-#include <QFile>
-#include <QFileInfo>
+#include "core/Picture.h"
+#include "files/PictureFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -16,64 +16,11 @@
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace vortan {
 
+using namespace format;
+
 namespace {
-
-const uint32_t kBlackPixel = toPixel(kBlack);
-
-uint16_t le16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-uint32_t le32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void put16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void put32(uint8_t* p, uint32_t v) {
-    put16(p, v);
-    put16(p + 2, v >> 16);
-}
-
-std::optional<QImage> failure(QString& why, const QString& reason) {
-    why = reason;
-    return std::nullopt;
-}
-
-QString truncatedText() {
-    return QStringLiteral("The picture file ends too early.");
-}
-QString tooLargeText() {
-    return QStringLiteral("The picture is too large.");
-}
-QString noPixelsText() {
-    return QStringLiteral("The picture has no pixels.");
-}
-QString unreadableText() {
-    return QStringLiteral("The picture file cannot be read.");
-}
-
-// Reads exactly n bytes; false when the file ends first or the read fails.
-bool readExact(QFile& file, void* dst, qint64 n) {
-    return n == 0 || file.read(static_cast<char*>(dst), n) == n;
-}
-
-// A blank picture of the given size, or nothing when memory runs out.
-std::optional<QImage> blankPicture(int64_t width, int64_t height, uint32_t fill, QString& why) {
-    QImage image(int(width), int(height), QImage::Format_RGB32);
-    if (image.isNull()) return failure(why, QStringLiteral("Not enough memory for the picture."));
-    image.fill(fill);
-    return image;
-}
-
-// ---------------------------------------------------------------------------------
-// BMP
 
 enum BmpCompression : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3, BiAlphaBitfields = 6 };
 
@@ -140,7 +87,7 @@ bool readableCoding(uint32_t compression, int bpp, bool os2) {
 // the masks and a full palette.
 constexpr qint64 kBmpHeadBytes = 14 + 124 + 16 + 256 * 4;
 
-std::optional<QImage> decodeRows(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
+std::optional<QImage> decodeRows(QIODevice& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
     const int64_t rowBits = bmp.width * bmp.bitsPerPixel;
     const int64_t stride = (rowBits + 31) / 32 * 4;
     const int64_t rowBytes = (rowBits + 7) / 8;
@@ -193,7 +140,7 @@ std::optional<QImage> decodeRows(QFile& file, const BmpLayout& bmp, qint64 fileS
 // a run-length stream may be as long as the file, and only the picture should cost memory.
 class ChunkReader {
   public:
-    ChunkReader(QFile& file, qint64 length)
+    ChunkReader(QIODevice& file, qint64 length)
         : file_(file), left_(length), buffer_(size_t(std::clamp<qint64>(length, 1, 64 * 1024))) {}
 
     // The next n bytes; false when the part ends first or the file cannot be read.
@@ -225,7 +172,7 @@ class ChunkReader {
         return true;
     }
 
-    QFile& file_;
+    QIODevice& file_;
     qint64 left_;
     std::vector<uint8_t> buffer_;
     qint64 at_ = 0, end_ = 0;
@@ -236,7 +183,7 @@ class ChunkReader {
 // empty colour. Every run and jump must stay inside the picture. A stream may stop
 // without its end marker once it has reached the last pixel; with pixels still to come
 // it is refused as cut short.
-std::optional<QImage> decodeRle(QFile& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
+std::optional<QImage> decodeRle(QIODevice& file, const BmpLayout& bmp, qint64 fileSize, QString& why) {
     if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
     auto image = blankPicture(bmp.width, bmp.height, kBlackPixel, why);
     if (!image) return image;
@@ -297,7 +244,13 @@ std::optional<QImage> decodeRle(QFile& file, const BmpLayout& bmp, qint64 fileSi
     return image;
 }
 
-std::optional<QImage> loadBmp(QFile& file, QString& why) {
+} // namespace
+
+bool looksLikeBmp(const QByteArray& start) {
+    return start.startsWith("BM");
+}
+
+std::optional<QImage> readBmp(QIODevice& file, QString& why) {
     const qint64 fileSize = file.size();
     const QByteArray headBytes = file.read(kBmpHeadBytes);
     const auto* h = reinterpret_cast<const uint8_t*>(headBytes.constData());
@@ -386,299 +339,6 @@ std::optional<QImage> loadBmp(QFile& file, QString& why) {
     return decodeRows(file, bmp, fileSize, why);
 }
 
-// ---------------------------------------------------------------------------------
-// GIF
-
-// Places the decoded colour indices of one frame on the picture, row by row, in
-// interlaced order when the frame says so. Parts of the frame outside the picture are dropped.
-class FramePainter {
-  public:
-    FramePainter(QImage& canvas, int left, int top, int width, int height, bool interlaced,
-                 const std::array<uint32_t, 4096>& colours)
-        : canvas_(canvas), left_(left), top_(top), width_(width), height_(height), colours_(colours) {
-        rows_.reserve(size_t(height));
-        if (interlaced) {
-            for (int y = 0; y < height; y += 8)
-                rows_.push_back(y);
-            for (int y = 4; y < height; y += 8)
-                rows_.push_back(y);
-            for (int y = 2; y < height; y += 4)
-                rows_.push_back(y);
-            for (int y = 1; y < height; y += 2)
-                rows_.push_back(y);
-        } else {
-            for (int y = 0; y < height; ++y)
-                rows_.push_back(y);
-        }
-        startRow();
-    }
-
-    bool full() const { return rowIndex_ >= height_; }
-
-    void put(uint32_t index) {
-        if (line_ && left_ + x_ < canvas_.width()) line_[left_ + x_] = colours_[index];
-        if (++x_ == width_) {
-            x_ = 0;
-            ++rowIndex_;
-            startRow();
-        }
-    }
-
-  private:
-    void startRow() {
-        line_ = nullptr;
-        if (full()) return;
-        const int y = top_ + rows_[size_t(rowIndex_)];
-        if (y < canvas_.height()) line_ = reinterpret_cast<uint32_t*>(canvas_.scanLine(y));
-    }
-
-    QImage& canvas_;
-    int left_, top_, width_, height_;
-    const std::array<uint32_t, 4096>& colours_;
-    std::vector<int> rows_;
-    int rowIndex_ = 0;
-    int x_ = 0;
-    uint32_t* line_ = nullptr;
-};
-
-// The variable-length LZW decoder of GIF image data, fed one data block at a time.
-class LzwDecoder {
-  public:
-    LzwDecoder(int minCodeSize, FramePainter& painter)
-        : clear_(1 << minCodeSize), minCodeSize_(minCodeSize), painter_(painter) {
-        for (int i = 0; i < clear_; ++i) {
-            suffix_[size_t(i)] = uint16_t(i);
-            first_[size_t(i)] = uint16_t(i);
-        }
-        reset();
-    }
-
-    // False when the data holds a code that cannot occur.
-    bool feed(const uint8_t* data, int n) {
-        for (int i = 0; i < n && !finished(); ++i) {
-            bits_ |= uint32_t(data[i]) << bitCount_;
-            bitCount_ += 8;
-            while (bitCount_ >= codeSize_ && !finished()) {
-                const int code = int(bits_ & ((1u << codeSize_) - 1));
-                bits_ >>= codeSize_;
-                bitCount_ -= codeSize_;
-                if (!take(code)) return false;
-            }
-        }
-        return true;
-    }
-
-    bool finished() const { return ended_ || painter_.full(); }
-
-  private:
-    void reset() {
-        next_ = clear_ + 2;
-        codeSize_ = minCodeSize_ + 1;
-        previous_ = -1;
-    }
-
-    bool take(int code) {
-        if (code == clear_) {
-            reset();
-            return true;
-        }
-        if (code == clear_ + 1) {
-            ended_ = true;
-            return true;
-        }
-        if (previous_ < 0) {
-            if (code > clear_) return false;
-            painter_.put(uint32_t(code));
-            previous_ = code;
-            return true;
-        }
-        if (code < next_) {
-            output(code);
-            add(first_[size_t(code)]);
-        } else if (code == next_ && next_ < 4096) {
-            add(first_[size_t(previous_)]);
-            output(code);
-        } else {
-            return false;
-        }
-        previous_ = code;
-        return true;
-    }
-
-    // A full table stays as it is until the next clear code.
-    void add(uint16_t firstOfNext) {
-        if (next_ >= 4096) return;
-        prefix_[size_t(next_)] = uint16_t(previous_);
-        suffix_[size_t(next_)] = firstOfNext;
-        first_[size_t(next_)] = first_[size_t(previous_)];
-        ++next_;
-        if (next_ == (1 << codeSize_) && codeSize_ < 12) ++codeSize_;
-    }
-
-    void output(int code) {
-        int depth = 0;
-        while (code > clear_) {
-            stack_[size_t(depth++)] = suffix_[size_t(code)];
-            code = prefix_[size_t(code)];
-        }
-        painter_.put(uint32_t(code));
-        while (depth > 0 && !painter_.full())
-            painter_.put(stack_[size_t(--depth)]);
-    }
-
-    const int clear_;
-    const int minCodeSize_;
-    FramePainter& painter_;
-    std::array<uint16_t, 4096> prefix_{}, suffix_{}, first_{}, stack_{};
-    int next_ = 0, codeSize_ = 0, previous_ = -1;
-    uint32_t bits_ = 0;
-    int bitCount_ = 0;
-    bool ended_ = false;
-};
-
-// Reads the data blocks that follow an extension or an image up to their empty
-// terminator, handing each to `use`. False when the file ends first.
-template <typename Use> bool readBlocks(QFile& file, Use use) {
-    std::array<uint8_t, 255> block;
-    while (true) {
-        char size = 0;
-        if (!file.getChar(&size)) return false;
-        if (size == 0) return true;
-        const int n = uint8_t(size);
-        if (!readExact(file, block.data(), n)) return false;
-        use(block.data(), n);
-    }
-}
-
-bool readColourTable(QFile& file, int packed, std::array<uint32_t, 4096>& colours, int& count) {
-    count = 2 << (packed & 7);
-    std::array<uint8_t, 256 * 3> table;
-    if (!readExact(file, table.data(), count * 3)) return false;
-    for (int i = 0; i < count; ++i)
-        colours[size_t(i)] = 0xFF000000u | uint32_t(table[size_t(3 * i)]) << 16 |
-                             table[size_t(3 * i + 1)] << 8 | table[size_t(3 * i + 2)];
-    return true;
-}
-
-// The first image of a GIF. Its transparent pixels become black, which the editor
-// treats as empty (and a brush as transparent). Where the image does not cover the
-// picture, the background colour remains, or black when the image has transparency.
-std::optional<QImage> loadGif(QFile& file, QString& why) {
-    uint8_t head[13];
-    if (!readExact(file, head, 13)) return failure(why, truncatedText());
-    const int screenWidth = le16(head + 6), screenHeight = le16(head + 8);
-    const int screenPacked = head[10], backgroundIndex = head[11];
-
-    std::array<uint32_t, 4096> globalColours;
-    globalColours.fill(kBlackPixel);
-    int globalCount = 0;
-    if ((screenPacked & 0x80) && !readColourTable(file, screenPacked, globalColours, globalCount))
-        return failure(why, truncatedText());
-
-    int transparent = -1;
-    while (true) {
-        char introducer = 0;
-        if (!file.getChar(&introducer)) return failure(why, truncatedText());
-        if (uint8_t(introducer) == 0x21) {
-            char label = 0;
-            if (!file.getChar(&label)) return failure(why, truncatedText());
-            bool firstBlock = true;
-            const bool control = uint8_t(label) == 0xF9;
-            const bool whole = readBlocks(file, [&](const uint8_t* d, int n) {
-                if (control && firstBlock && n >= 4) transparent = (d[0] & 1) ? d[3] : -1;
-                firstBlock = false;
-            });
-            if (!whole) return failure(why, truncatedText());
-        } else if (uint8_t(introducer) == 0x2C) {
-            break;
-        } else if (uint8_t(introducer) == 0x3B) {
-            return failure(why, QStringLiteral("The GIF picture holds no image."));
-        } else {
-            return failure(why, QStringLiteral("The GIF picture is damaged."));
-        }
-    }
-
-    uint8_t descriptor[9];
-    if (!readExact(file, descriptor, 9)) return failure(why, truncatedText());
-    const int left = le16(descriptor), top = le16(descriptor + 2);
-    const int width = le16(descriptor + 4), height = le16(descriptor + 6);
-    const int packed = descriptor[8];
-    if (width == 0 || height == 0) return failure(why, noPixelsText());
-    // A zero screen size is taken as "as large as the image".
-    const int64_t canvasWidth = screenWidth > 0 && screenHeight > 0 ? screenWidth : int64_t(left) + width;
-    const int64_t canvasHeight = screenWidth > 0 && screenHeight > 0 ? screenHeight : int64_t(top) + height;
-    if (int64_t(width) * height > kMaxPicturePixels || canvasWidth * canvasHeight > kMaxPicturePixels)
-        return failure(why, tooLargeText());
-
-    std::array<uint32_t, 4096> colours = globalColours;
-    int colourCount = globalCount;
-    if (packed & 0x80) {
-        colours.fill(kBlackPixel);
-        if (!readColourTable(file, packed, colours, colourCount)) return failure(why, truncatedText());
-    }
-    if (colourCount == 0) return failure(why, QStringLiteral("The GIF picture has no colours."));
-    if (transparent >= 0) colours[size_t(transparent)] = kBlackPixel;
-
-    char minCodeSize = 0;
-    if (!file.getChar(&minCodeSize)) return failure(why, truncatedText());
-    if (minCodeSize < 1 || minCodeSize > 11)
-        return failure(why, QStringLiteral("The GIF picture is damaged."));
-
-    const uint32_t background = transparent < 0 && backgroundIndex < globalCount
-                                    ? globalColours[size_t(backgroundIndex)]
-                                    : kBlackPixel;
-    auto canvas = blankPicture(canvasWidth, canvasHeight, background, why);
-    if (!canvas) return canvas;
-
-    FramePainter painter(*canvas, left, top, width, height, packed & 0x40, colours);
-    LzwDecoder decoder(minCodeSize, painter);
-    bool damaged = false;
-    const bool whole = readBlocks(file, [&](const uint8_t* d, int n) {
-        if (!damaged && !decoder.finished()) damaged = !decoder.feed(d, n);
-    });
-    if (!whole) return failure(why, truncatedText());
-    if (damaged || !painter.full())
-        return failure(why, QStringLiteral("The GIF picture's image data is damaged."));
-    return canvas;
-}
-
-} // namespace
-
-std::optional<QImage> loadPicture(const QString& path, QString* error) {
-    QString why;
-    auto result = [&]() -> std::optional<QImage> {
-        if (path.isEmpty()) return QImage();
-        const QFileInfo info(path);
-        if (!info.exists()) return failure(why, QStringLiteral("The picture file does not exist."));
-        if (info.isDir()) return failure(why, QStringLiteral("The picture's name is a folder."));
-        // Opened without waiting, and looked at through the same handle: a pipe or a
-        // device by the name would otherwise block the editor or never end.
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return failure(why, QStringLiteral("The picture file cannot be opened."));
-        struct stat st {};
-        const bool statted = ::fstat(fd, &st) == 0;
-        if (!statted || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            if (!statted) return failure(why, QStringLiteral("The picture file cannot be opened."));
-            if (S_ISDIR(st.st_mode)) return failure(why, QStringLiteral("The picture's name is a folder."));
-            return failure(why, QStringLiteral("The picture's name is not an ordinary file."));
-        }
-        QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            return failure(why, QStringLiteral("The picture file cannot be opened."));
-        }
-        // The contents decide the kind, not the name.
-        const QByteArray magic = file.peek(6);
-        if (magic.isEmpty()) return failure(why, QStringLiteral("The picture file is empty."));
-        if (magic.startsWith("BM")) return loadBmp(file, why);
-        if (magic == "GIF87a" || magic == "GIF89a") return loadGif(file, why);
-        return failure(why, QStringLiteral("The file is not a BMP or GIF picture."));
-    }();
-    if (!result && error) *error = why;
-    return result;
-}
-
 bool writeBmp(const QImage& picture, QIODevice& file) {
     QImage image = picture;
     // A BMP of no pixels could not be read back.
@@ -740,12 +400,6 @@ bool writeBmp(const QImage& picture, QIODevice& file) {
         if (!writeAll(file, reinterpret_cast<const char*>(b), n)) return false;
     }
     return true;
-}
-
-bool savePicture(const Picture& p, const QString& path) {
-    FileSet set;
-    QFile* file = set.add(path);
-    return file && writeBmp(p.image(), *file) && set.commit();
 }
 
 } // namespace vortan

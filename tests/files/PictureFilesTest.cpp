@@ -1,0 +1,63 @@
+#include "files/PictureFiles.h"
+#include "support/FileSizeLimit.h"
+#include "support/ImageCompare.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <sys/stat.h>
+
+using namespace vortan;
+using namespace vortan::test;
+
+TEST(PictureFiles, SavesBottomUpRowsOfTwentyFourBitsReplacingAnOlderFileWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    Picture p(3, 2), big(37, 23); // big: 111 bytes of colour a row and one of padding
+    for (int i = 0; i < 37 * 23; ++i)
+        big.setPixel(i % 37, i / 37, rgb(i * 7, i / 37 * 11, i * 3 + 200));
+    for (int i = 0; i < 6; ++i)
+        p.setPixel(i % 3, i / 3, rgb(3 * i + 1, 3 * i + 2, 3 * i + 3));
+    const QString path = dir.filePath("level.bmp");
+    ASSERT_TRUE(savePicture(big, path));
+    EXPECT_EQ(readFile(path).size(), 54 + 112 * 23);
+    EXPECT_TRUE(sameImage(big.image(), loadPicture(path).value_or(QImage())));
+    ASSERT_TRUE(savePicture(p, path));
+    const std::string small = readFile(path).toHex().toStdString();
+    EXPECT_EQ(small, "424d4e000000000000003600000028000000030000000200000001001800" // headers
+                     "0000000018000000c40e0000c40e00000000000000000000"
+                     "0c0b0a0f0e0d121110000000"   // the bottom row first, blue green red
+                     "030201060504090807000000"); // then the top row
+    {
+        FileSizeLimit limit(4096); // a full disk
+        EXPECT_FALSE(savePicture(Picture(200, 100), path) || savePicture(Picture(), path + "2"));
+    }
+    EXPECT_EQ(readFile(path).toHex().toStdString(), small);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"level.bmp"});
+}
+
+// Each file of data/pictures reads as the PNG beside it; each of data/refused is refused for
+// the reason its name starts with.
+TEST(PictureFiles, ReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
+    const QDir pictures(VORTAN_TEST_DATA "/pictures"), refused(VORTAN_TEST_DATA "/refused");
+    for (const QFileInfo& file : pictures.entryInfoList({"*.bmp", "*.gif"})) {
+        const QImage expected(pictures.filePath(file.completeBaseName() + ".png"));
+        EXPECT_TRUE(sameImage(expected, loadPicture(file.filePath()).value_or(QImage())))
+            << file.fileName().toStdString();
+    }
+    EXPECT_EQ(pictures.entryList({"*.bmp", "*.gif"}).size() + refused.entryList(QDir::Files).size(), 25 + 49);
+    for (const QFileInfo& file : refused.entryInfoList(QDir::Files)) {
+        QString why;
+        EXPECT_TRUE(!loadPicture(file.filePath(), &why) && why.contains(file.baseName().section(' ', 0, -2)))
+            << why.toStdString() << " " << file.fileName().toStdString();
+    }
+    // No name is the empty picture; a pipe or a device is refused at once, not waited on or read forever.
+    QTemporaryDir dir;
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.bmp")).constData(), 0600), 0);
+    const QString paths[] = {dir.filePath("none.bmp"), dir.path(), dir.filePath("pipe.bmp"), "/dev/zero"};
+    const char* reasons[] = {"does not exist", "folder", "not an ordinary file", "not an ordinary file"};
+    for (int i = 0; i < 4; ++i) {
+        QString why;
+        EXPECT_TRUE(!loadPicture(paths[i], &why) && why.contains(reasons[i])) << why.toStdString();
+    }
+    EXPECT_TRUE(loadPicture(QString()).value().isNull());
+}
