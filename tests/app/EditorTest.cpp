@@ -1,10 +1,6 @@
 #include "support/FileSizeLimit.h"
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <sys/stat.h>
 
 using namespace vortan;
@@ -15,15 +11,14 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - EMPTY");
     EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e->level().materialMap().image()));
     // 821 / 101 level pixels per navigator pixel; 673 / 8.1287 + 2 = 84.8 rows outer.
-    EXPECT_FLOAT_EQ(e->view().navigatorScale(), 821.0f / 101.0f);
-    EXPECT_EQ(e->view().navigatorOuterHeight(), 85);
+    EXPECT_EQ(std::pair(e->view().navigatorScale(), e->view().navigatorOuterHeight()),
+              std::pair(821.0f / 101, 85));
     EXPECT_TRUE(e->mayClose());
     EXPECT_FALSE(e->start()); // a second start ends the program
 
-    QTemporaryDir game;
+    QTemporaryDir game, noGame;
     writeFile(game.filePath("Vortan.exe"), "MZ");
     const QString stored = game.path() + "/";
-    QTemporaryDir noGame;
     for (const QByteArray& file : {("  " + stored + "  ").toUtf8(), (stored + "\nrest").toUtf8(),
                                    (noGame.path() + "/").toUtf8(), QByteArray()}) {
         TestEditor with([&](const QString& own) { writeFile(own + "/gameFolder.txt", file); });
@@ -35,6 +30,12 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
         ASSERT_EQ(mkfifo(QFile::encodeName(own + "/gameFolder.txt").constData(), 0600), 0);
     });
     EXPECT_TRUE(pipe->gameFolder().path().isEmpty());
+    // A file named on the command line that cannot be opened is told.
+    e.ui.answers = {MsgAnswer::OK};
+    e->openAtStart(e.folder.filePath("gone.level.bmp"));
+    ASSERT_EQ(e.ui.messages.size(), 1u);
+    EXPECT_TRUE(e.ui.messages[0].text.contains("gone.level.bmp") &&
+                e.ui.messages[0].text.contains("does not exist"));
 }
 
 TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
@@ -43,8 +44,8 @@ TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::Yes, MsgAnswer::No};
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->mayClose());
-    EXPECT_EQ(e.ui.messages[0].title, "Unsaved work... ");
-    EXPECT_EQ(e.ui.messages[0].text, "You have not saved your level. \n\rDo you want to save it? ");
+    EXPECT_EQ(e.ui.messages[0].title + "|" + e.ui.messages[0].text,
+              "Unsaved work... |You have not saved your level. \n\rDo you want to save it? ");
     EXPECT_FALSE(e->mayClose()); // Yes, then the save is cancelled: the level must not be thrown away
     EXPECT_TRUE(e->mayClose());
 
@@ -60,9 +61,7 @@ TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
         e->levelToMap();             // no command starts inside another
         EXPECT_EQ(e->controls().red, "0 ");
     }
-    EXPECT_TRUE(e->controls().viewportEnabled);
-    EXPECT_EQ(focus, 1);
-    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(std::tuple(e->controls().viewportEnabled, focus, closes), std::tuple(true, 1, 1));
     e->showView(View::Shown::Thumbnail); // in the Thumbnail view the focus stays where it is
     { Editor::CommandScope scope(*e); }
     EXPECT_EQ(focus, 1);
@@ -80,13 +79,12 @@ TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
                             [](NewLevelForm& f) { f.cancel(); }};
     e->newLevel();
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - Cave");
-    EXPECT_EQ(e->level().materialMap().pixelAt(16, 25), kWall); // framed
-    EXPECT_EQ(e->view().xOffset(), 0);
-    EXPECT_EQ(e->controls().viewportOuter, QSize(104, 54)); // the viewport shrinks to the level
+    // Framed, scrolled home, the viewport shrunk to the level; 54 / (100 / 101) + 2 rows of navigator.
+    EXPECT_EQ(std::tuple(e->level().materialMap().pixelAt(16, 25), e->view().xOffset(),
+                         e->controls().viewportOuter, e->view().navigatorOuterHeight()),
+              std::tuple(kWall, 0, QSize(104, 54), 57));
     EXPECT_TRUE(sameImage(e->level().colourLayer().image(), e->view().viewport().image()));
-    EXPECT_EQ(e->view().navigatorOuterHeight(), 57); // 54 / (100 / 101) + 2
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
-    EXPECT_TRUE(e->view().navigatorStale());
+    EXPECT_TRUE(e->level().hasUnsavedChanges() && e->view().navigatorStale());
     e.ui.answers = {MsgAnswer::No};
     e->newLevel(); // cancelled: everything stays
     EXPECT_EQ(e->level().width(), 100);
@@ -95,10 +93,9 @@ TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
     e.random->draws = {0.5f, 0.25f, 0.0f, 0.0f}; // 1140 x 640, "Magnificent Castle"
     e.ui.answers = {MsgAnswer::No};
     e->randomLevel();
-    EXPECT_EQ(e->view().shown(), View::Shown::Level);
-    EXPECT_EQ(e->level().width(), 1140);
-    EXPECT_EQ(e->level().height(), 640);
-    EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - Magnificent Castle");
+    EXPECT_EQ(
+        std::tuple(e->view().shown(), e->level().width(), e->level().height(), e->controls().title),
+        std::tuple(View::Shown::Level, 1140, 640, QString("VORTAN Level Editor 1.0 - Magnificent Castle")));
     EXPECT_TRUE(e->level().hasUnsavedChanges());
     EXPECT_TRUE(
         sameImage(e->level().colourLayer().image().copy(0, 0, 623, 516), e->view().viewport().image()));
@@ -123,8 +120,8 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
     e->showView(View::Shown::Thumbnail);
     EXPECT_EQ(e->view().thumbnail().pixelAt(24, 48), kWhite); // nothing changed: not built
     e->renameLevel(); // cancelled, yet the thumbnail is drawn with the name at once
-    EXPECT_EQ(e->level().name(), "Vault");
-    EXPECT_EQ(e->view().thumbnail().pixelAt(24, 48), kBlack);
+    EXPECT_EQ(std::pair(e->level().name(), e->view().thumbnail().pixelAt(24, 48)),
+              std::pair(QString("Vault"), kBlack));
     e->showHelp();
     EXPECT_EQ(e.ui.openedDocuments, std::vector<QString>{QDir(e.folder.path()).filePath("Help.htm")});
 }
@@ -149,34 +146,34 @@ TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
 
 TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet) {
     TestEditor e;
-    QDir(e.folder.path()).mkpath("old.map.pics"); // a folder whose name looks like a set member
-    const QString photo = e.folder.filePath("old.map.pics/photo.2.bmp");
-    ASSERT_TRUE(savePicture(Picture(160, 70, rgb(9, 8, 7)), photo));
+    const QString folder = e.folder.filePath("old.map.pics/"); // a folder whose name looks like a set member
+    QDir().mkpath(folder);
+    ASSERT_TRUE(savePicture(Picture(160, 70, rgb(9, 8, 7)), folder + "photo.2.bmp"));
     auto load = [&](View::Shown shown) {
         e->showView(shown);
-        e.ui.choices = {ScriptedDialogs::Choice{photo}};
+        e.choose(folder + "photo.2.bmp");
         e->loadLevel();
     };
     load(View::Shown::Map);
     EXPECT_EQ(e->level().name(), "photo");
     EXPECT_TRUE(sameImage(filledImage(160, 70, rgb(9, 8, 7)), e->level().materialMap().image()));
-    EXPECT_EQ(e->level().colourLayer().pixelAt(100, 50), kBlack); // the colour layer keeps its pixels
-    EXPECT_EQ(e->level().width(), 160);
+    // The colour layer keeps its pixels.
+    EXPECT_EQ(std::pair(e->level().colourLayer().pixelAt(100, 50), e->level().width()),
+              std::pair(kBlack, 160));
     e->level().setName("Kept");
     load(View::Shown::Thumbnail);
-    EXPECT_EQ(e->level().name(), "Kept");
-    EXPECT_EQ(e->view().thumbnail().pixelAt(5, 5), rgb(9, 8, 7));
+    EXPECT_EQ(std::pair(e->level().name(), e->view().thumbnail().pixelAt(5, 5)),
+              std::pair(QString("Kept"), rgb(9, 8, 7)));
 
     // The disk fills up at the thumbnail: the older set stays whole beside no new file.
-    const QString folder = e.folder.filePath("old.map.pics/");
-    e.ui.choices = {ScriptedDialogs::Choice{folder + "castle.bmp"}};
+    e.choose(folder + "castle.bmp");
     ASSERT_TRUE(e->saveLevel());
     const QStringList before = folderContents(folder);
     e.newLevel(200, 100); // 60054 bytes a layer; the thumbnail 102006
     e->level().setUnsavedChanges(true);
     {
         FileSizeLimit limit(80000);
-        e.ui.choices = {ScriptedDialogs::Choice{folder + "castle.bmp"}};
+        e.choose(folder + "castle.bmp");
         e.ui.answers = {MsgAnswer::OK};
         EXPECT_FALSE(e->saveLevel());
     }
@@ -188,7 +185,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
                   "castle.thumb.bmp: " + qt_error_string(EFBIG));
     // A folder that cannot be written, whoever runs the tests: a file where it should be.
     writeFile(e.folder.filePath("file"), "x");
-    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("file/castle.bmp")}};
+    e.choose(e.folder.filePath("file/castle.bmp"));
     e.ui.answers = {MsgAnswer::OK};
     EXPECT_FALSE(e->saveLevel());
     EXPECT_TRUE(e->level().hasUnsavedChanges());

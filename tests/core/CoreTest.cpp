@@ -6,9 +6,6 @@
 #include "support/ImageCompare.h"
 #include "support/TestFiles.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <cmath>
 #include <deque>
 #include <random>
 #include <sys/stat.h>
@@ -26,9 +23,7 @@ struct FailingSteps {
     static inline int failing = 0, steps = 0;
     static inline bool onwards = false;
     FailingSteps(int n, bool fromThenOn) {
-        failing = n;
-        onwards = fromThenOn;
-        steps = 0;
+        failing = n, onwards = fromThenOn, steps = 0;
         FileSet::beforeStep = [] { return ++steps < failing || (!onwards && steps > failing); };
     }
     ~FailingSteps() { FileSet::beforeStep = nullptr; }
@@ -122,13 +117,11 @@ TEST(Picture, FloodFillFollowsAMillionPixelPathWithoutRunningOutOfStack) {
 // The frame: 17 pixels top and left, 16 bottom and right. A layer sized to a picture
 // takes the other along, kept at the top left and extended with black.
 TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
-    for (auto [w, h] : {std::pair{100, 50}, {33, 40}, {34, 34}}) {
+    for (const QSize size : {QSize(100, 50), QSize(33, 40), QSize(34, 34)}) {
+        const int w = size.width(), h = size.height();
         LevelDocument level;
         level.makeEmpty(w, h, kGreen);
-        // Captured as copies: clang 14 captures no structured bindings.
-        auto frame = [w = w, h = h](int x, int y) {
-            return x <= 16 || y <= 16 || x >= w - 16 || y >= h - 16;
-        };
+        auto frame = [&](int x, int y) { return x <= 16 || y <= 16 || x >= w - 16 || y >= h - 16; };
         EXPECT_TRUE(pixelsAre(level.layer(0), [&](int x, int y) { return frame(x, y) ? kGreen : kBlack; }));
         EXPECT_TRUE(pixelsAre(level.layer(1), [&](int x, int y) { return frame(x, y) ? kWall : kBlack; }));
         const QImage map = level.layer(1).image().copy();
@@ -218,13 +211,18 @@ TEST(PictureFiles, ReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
 TEST(FileSet, ReplacesAllItsFilesOrNone) {
     QTemporaryDir dir;
     const QStringList names = {"a.thumb.bmp", "a.level.bmp", "a.map.bmp"}; // the new file first
-    ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") && replaceFile(dir.filePath(names[2]), "old map"));
-    const QStringList before = folderContents(dir.path());
+    auto oldSet = [&] {
+        QFile::remove(dir.filePath(names[0]));
+        EXPECT_TRUE(replaceFile(dir.filePath(names[1]), "old") &&
+                    replaceFile(dir.filePath(names[2]), "old map"));
+        return folderContents(dir.path());
+    };
     auto writeSet = [&](FileSet& set) {
         for (const QString& name : names)
             set.add(dir.filePath(name), "new " + name.toUtf8());
         return set.commit();
     };
+    const QStringList before = oldSet();
     QStringList after;
     {
         FileSet set;
@@ -232,34 +230,28 @@ TEST(FileSet, ReplacesAllItsFilesOrNone) {
         after = folderContents(dir.path());
         ASSERT_EQ(after.size(), 3);
     }
+    // A writer that ends after the n-th step failed, or every step from the n-th on.
+    auto failingAt = [&](int step, bool onwards) {
+        FileSet set;
+        FailingSteps failing(step, onwards);
+        const bool committed = writeSet(set);
+        return std::pair(committed, set.failure());
+    };
     // Three new files, two second names for the old ones, the journal, three renames, and
     // the second names and the journal removed: the set is whole after the tenth step.
     for (const bool onwards : {false, true})
         for (int step = 1; step <= 13; ++step) {
-            for (const QString& name : names)
-                QFile::remove(dir.filePath(name));
-            ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") &&
-                        replaceFile(dir.filePath(names[2]), "old map"));
-            QString failure;
-            bool committed;
-            {
-                FileSet set;
-                FailingSteps failing(step, onwards);
-                committed = writeSet(set);
-                failure = set.failure();
-            }
-            // A dead disk leaves the journal written: the next touch carries it out.
-            const bool whole = committed || (onwards && step >= 7);
+            oldSet();
+            const auto [committed, failure] = failingAt(step, onwards);
             EXPECT_EQ(committed, step >= 10) << step;
             EXPECT_TRUE(committed || failure.startsWith(dir.path())) << failure.toStdString();
+            // A dead disk leaves the journal written: the next touch carries it out.
             EXPECT_TRUE(FileSet::settle(dir.filePath(names[0])));
-            EXPECT_EQ(folderContents(dir.path()), whole ? after : before)
+            EXPECT_EQ(folderContents(dir.path()), committed || (onwards && step >= 7) ? after : before)
                 << "failing step " << step << onwards;
         }
 
-    for (const QString& name : names)
-        QFile::remove(dir.filePath(name));
-    ASSERT_TRUE(replaceFile(dir.filePath(names[1]), "old") && replaceFile(dir.filePath(names[2]), "old map"));
+    oldSet();
     {
         FileSizeLimit limit(4); // every write of the new files fails
         FileSet full;
@@ -268,12 +260,11 @@ TEST(FileSet, ReplacesAllItsFilesOrNone) {
     }
     EXPECT_EQ(folderContents(dir.path()), before);
     QDir(dir.path()).mkdir("level09t.quox");
-    FileSet blocked;
+    FileSet blocked, missing;
     EXPECT_FALSE(blocked.add(dir.filePath("level09t.quox")) ||
                  blocked.add(dir.filePath("level09.quox"), "x") || blocked.commit());
     EXPECT_EQ(blocked.failure(),
               dir.filePath("level09t.quox") + ": A folder or device of that name is in the way.");
-    FileSet missing;
     EXPECT_FALSE(missing.add(dir.filePath("missing/gameFolder.txt"), "x"));
     EXPECT_EQ(missing.failure(), dir.filePath("missing/gameFolder.txt") + ": " + qt_error_string(ENOENT));
     EXPECT_EQ(folderContents(dir.path()), before);

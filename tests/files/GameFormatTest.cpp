@@ -1,6 +1,7 @@
 #include "files/GameFormat.h"
 #include "files/ColourTable.h"
 #include "support/ImageCompare.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 
@@ -103,4 +104,31 @@ TEST(ColourTable, NearestEntryIsTheFirstAtTheLeastDistance) {
     }
     EXPECT_TRUE(t.paletteBlock().isEmpty());
     EXPECT_EQ(snapToMaterial(rgb(0, 0, 255)), kPlatformFSA); // as near to red: the later material wins
+}
+
+// A header is believed only as far as the file's bytes reach, and never past the largest
+// picture the editor reads; a damaged file is refused saying where it breaks.
+TEST(GameFormat, DecodeRefusesWhatTheBytesCannotHold) {
+    const QByteArray whole = gameFileHeader(1, 3, 2, 0) + bytesOf({10, 20, 30, 0, 5}); // 3 x 2 of one colour
+    QString why;
+    ASSERT_TRUE(decodeGameFile(whole, &why));
+    for (qsizetype n = 0; n < whole.size(); ++n)
+        EXPECT_FALSE(decodeGameFile(whole.left(n), &why)) << n;
+    const QByteArray palette256(3 * 256, 7), sixLiterals("\x01\x02\x03\x04\x05\x06");
+    const std::pair<QByteArray, QString> files[] = {
+        {QByteArray(whole).replace(0, 4, "QUAX"), "does not start with QUOX3zzzz"},
+        {QByteArray(whole).replace(15, 1, "\x09"), "palette of 10 colours runs past the end"},
+        {QByteArray(whole).replace(19, 2, "\x05\x05"), "repeats a pixel before there is one"},
+        {whole + QByteArray(1, 0), "go on past the last one at byte 21"},
+        {QByteArray(whole).replace(19, 2, QByteArray("\x00\x09", 2)), "runs past the last pixel"},
+        {gameFileHeader(1, 6, 1, 255) + palette256 + sixLiterals, ""}, // every byte one pixel: just enough
+        {gameFileHeader(1, 7, 1, 255) + palette256 + sixLiterals, "at most 6 pixels, not the 7 x 1"},
+        {gameFileHeader(2, 123, 1, 132) + QByteArray(1, 0), "ends after 1 of 123 pixels"},
+        {gameFileHeader(2, 124, 1, 132) + QByteArray(1, 0), "at most 123 pixels, not the 124 x 1"},
+        {gameFileHeader(1, 8192, 8193, 0) + QByteArray(3 + 1, 0) + QByteArray(263204, char(255)),
+         "8192 x 8193 pixels is larger than the editor reads"}};
+    for (const auto& [file, said] : files) {
+        EXPECT_EQ(decodeGameFile(file, &why).has_value(), said.isEmpty()) << file.size();
+        EXPECT_TRUE(why.contains(said)) << why.toStdString();
+    }
 }

@@ -1,5 +1,6 @@
 #include "support/TestEditor.h"
 #include "core/Numbers.h"
+#include "support/ImageCompare.h"
 
 namespace vortan::test {
 
@@ -28,6 +29,25 @@ void TestEditor::newLevel(int width, int height) {
     editor->newLevel();
     editor->level().setUnsavedChanges(false);
     editor->refreshNavigatorIfStale();
+}
+
+void TestEditor::click(QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    editor->pressInViewport(button, modifiers, at);
+    editor->releaseInViewport();
+}
+
+void TestEditor::keepCopy() {
+    editor->writeRecoveryCopy();
+    editor->finishRecoveryCopy();
+}
+
+Layers layersOf(const LevelDocument& level) {
+    return {level.colourLayer().image().copy(), level.materialMap().image().copy()};
+}
+
+::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected) {
+    const auto colour = sameImage(expected.first, level.colourLayer().image());
+    return colour ? sameImage(expected.second, level.materialMap().image()) << " in the map" : colour;
 }
 
 } // namespace vortan::test
