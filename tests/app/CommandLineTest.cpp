@@ -132,86 +132,68 @@ TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
     EXPECT_EQ(shell.run({"check", set}).status, 1); // the map no longer the colour layer's size
 }
 
-// A header is believed only as far as the file's bytes reach, and never past the largest
-// picture the editor reads: refused at once, before memory for the picture is asked for.
-TEST(CommandLine, DecodeRefusesHeadersItsBytesCannotFillBeforeTakingMemory) {
-    QTemporaryDir dir;
-    const QString declaresTooMuch = dir.filePath("header.quox"), repeats = dir.filePath("repeats.quox"),
-                  tooLong = dir.filePath("long.quox");
-    writeFile(declaresTooMuch, gameFileHeader(2, 65535, 65535, 132) + QByteArray(1, 0));
-    writeFile(tooLong, gameFileHeader(2, 8192, 8192, 132));
-    QFile(tooLong).resize(16 + 3 * 256 + kMaxPicturePixels + 1); // sparse: takes no room on the disk
-    // One colour, a literal, then 4 MB of repeats of 255 pixels each: more than a billion pixels.
-    writeFile(repeats, gameFileHeader(1, 32700, 32700, 0) + QByteArray("\x0a\x14\x1e\x00", 4) +
-                           QByteArray(4 << 20, char(255)));
-    Shell shell;
-    // Far less address space than either picture would take; enough for the editor itself.
-    shell.inChild = [] {
-        const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
-        setrlimit(RLIMIT_AS, &limit);
-    };
-    const std::pair<QString, QString> refusals[] = {
-        {declaresTooMuch,
-         "header.quox: The file ends too early: the rest of it holds at most 123 pixels, not "
-         "the 65535 x 65535 its header names.\n"},
-        {repeats, "repeats.quox: The picture of 32700 x 32700 pixels is larger than the editor reads.\n"},
-        {tooLong,
-         "long.quox: the file is 67109649 bytes long, more than a picture the editor reads takes.\n"}};
-    for (const auto& [file, said] : refusals) {
-        const Outcome refused = shell.run({"decode", file, dir.filePath("out.bmp")});
-        EXPECT_EQ(refused.status, 1) << refused.err.toStdString();
-        EXPECT_TRUE(refused.err.endsWith(said)) << refused.err.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.bmp")));
-}
-
-// Export and check read a level alike: what check refuses, export refuses in the same
-// words, and nothing reaches the game.
-TEST(CommandLine, ExportRefusesWhatCheckRefusesAndWritesNothing) {
+// Each refusal says why in its own words with its status, and nothing is written. A
+// header is believed only as far as the file's bytes reach, and never past the largest
+// picture the editor reads: refused before memory for the picture is asked for. Export
+// refuses what check refuses, in the same words.
+TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
     GameOnDisk game(8);
-    QTemporaryDir levels;
-    auto at = [&](const QString& name) { return levels.filePath(name); };
+    QTemporaryDir dir;
+    auto at = [&](const QString& name) { return dir.filePath(name); };
     savePicture(Picture(60, 40, kWall), at("NoColour.map.bmp"));
     savePicture(Picture(192, 177, kWhite), at("NoColour.thumb.bmp"));
     writeFile(at("Png.level.png"), "\x89PNG\r\n\x1a\n");
     savePicture(Picture(60, 40, kWall), at("Broken.map.bmp"));
     writeFile(at("Broken.level.bmp"), "BM not a picture");
-    const std::pair<QString, QString> refusals[] = {
-        {at("NoColour.map.bmp"), ": the set has no colour layer (.level.bmp)."},
-        {at("Png.level.png"), ": the set has no colour layer (.level.bmp)."},
-        {at("Broken.map.bmp"), ": Broken.level.bmp: The picture file ends too early."},
-        {at("Gone.level.bmp"), ": The file does not exist."}};
+    writeFile(at("header.quox"), gameFileHeader(2, 65535, 65535, 132) + QByteArray(1, 0));
+    writeFile(at("long.quox"), gameFileHeader(2, 8192, 8192, 132));
+    QFile(at("long.quox")).resize(16 + 3 * 256 + kMaxPicturePixels + 1); // sparse: takes no room on the disk
+    // One colour, a literal, then 4 MB of repeats of 255 pixels each: more than a billion pixels.
+    writeFile(at("repeats.quox"), gameFileHeader(1, 32700, 32700, 0) + QByteArray("\x0a\x14\x1e\x00", 4) +
+                                      QByteArray(4 << 20, char(255)));
     const QStringList gameBefore = folderContents(game.gfx);
     Shell shell;
-    for (const auto& [path, why] : refusals) {
-        const Outcome checked = shell.run({"check", path});
-        const Outcome exported = shell.run({"export", path, "--game", game.folder.path()});
-        EXPECT_TRUE(checked.status == 1 && checked.err == path + why + "\n") << checked.err.toStdString();
-        EXPECT_EQ(std::tuple(exported.status, exported.err, exported.out),
-                  std::tuple(1, checked.err, QString()))
-            << path.toStdString();
+    // Far less address space than any of the pictures would take; enough for the editor itself.
+    shell.inChild = [] {
+        const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
+        setrlimit(RLIMIT_AS, &limit);
+    };
+    // clang-format off
+    std::vector<std::tuple<QStringList, int, QString>> refusals = {
+        {{"frobnicate"}, 2, "frobnicate: unknown command or file; see --help."}, // the suite's platform would show a window
+        {{"frobnicate", at("Broken.map.bmp")}, 2, "frobnicate: unknown command or file; see --help."},
+        {{"decode", at("header.quox"), at("out.bmp")}, 1, at("header.quox") + ": The file ends too early: the rest of it "
+                                                          "holds at most 123 pixels, not the 65535 x 65535 its header names."},
+        {{"decode", at("repeats.quox"), at("out.bmp")}, 1, at("repeats.quox") + ": The picture of 32700 x 32700 pixels is larger than the editor reads."},
+        {{"decode", at("long.quox"), at("out.bmp")}, 1, at("long.quox") + ": the file is 67109649 bytes long, more than a picture the editor reads takes."}};
+    // clang-format on
+    for (const auto& [set, why] :
+         {std::pair{"NoColour.map.bmp", ": the set has no colour layer (.level.bmp)."},
+          {"Png.level.png", ": the set has no colour layer (.level.bmp)."},
+          {"Broken.map.bmp", ": Broken.level.bmp: The picture file ends too early."},
+          {"Gone.level.bmp", ": The file does not exist."}}) {
+        refusals.push_back({{"check", at(set)}, 1, at(set) + why});
+        refusals.push_back({{"export", at(set), "--game", game.folder.path()}, 1, at(set) + why});
+    }
+    for (const auto& [arguments, status, said] : refusals) {
+        const Outcome refused = shell.run(arguments);
+        EXPECT_EQ(std::tuple(refused.status, refused.err, refused.out),
+                  std::tuple(status, said + "\n", QString()))
+            << arguments.join(' ').toStdString();
     }
     EXPECT_EQ(folderContents(game.gfx), gameBefore);
-    EXPECT_FALSE(QFileInfo::exists(shell.dataFolder() + "/gameFolder.txt"));
+    EXPECT_FALSE(QFileInfo::exists(at("out.bmp")) ||
+                 QFileInfo::exists(shell.dataFolder() + "/gameFolder.txt"));
 }
 
-// A word that is no command and no file is named back; the window without a display is
-// told, whatever the reason the display cannot be reached, and never ends in an abort.
-TEST(CommandLine, UnknownWordsAndAMissingDisplayAreToldNotAborted) {
-    QTemporaryDir dir;
-    const QString picture = dir.filePath("Cave.bmp");
-    savePicture(Picture(30, 20, kWall), picture);
-    Shell shell;
-    const Outcome unknown = shell.run({"frobnicate"}); // the suite's platform would show a window
-    EXPECT_EQ(std::pair(unknown.status, unknown.err),
-              std::pair(2, QString("frobnicate: unknown command or file; see --help.\n")));
-    EXPECT_EQ(shell.run({"frobnicate", picture}).status, 2);
-
+// The window without a display is told, whatever the reason the display cannot be
+// reached, and never ends in an abort.
+TEST(CommandLine, AMissingDisplayIsToldNotAborted) {
     const std::tuple<const char*, const char*, QStringList> displays[] = {
-        {nullptr, nullptr, {}},          // nothing set
-        {nullptr, nullptr, {picture}},   // a file to open is no command
-        {"DISPLAY", ":4242", {}},        // nobody answers there
-        {"QT_QPA_PLATFORM", "xcb", {}}}; // chosen, yet no display
+        {nullptr, nullptr, {}},                                          // nothing set
+        {nullptr, nullptr, {VORTAN_TEST_DATA "/pictures/bmp-8bit.bmp"}}, // a file to open is no command
+        {"DISPLAY", ":4242", {}},                                        // nobody answers there
+        {"QT_QPA_PLATFORM", "xcb", {}}};                                 // chosen, yet no display
     for (const auto& [variable, value, arguments] : displays) {
         Shell without;
         without.environment.remove("QT_QPA_PLATFORM");

@@ -127,8 +127,7 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
 }
 
 TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
-    TestEditor e;
-    e.newLevel(60, 600);
+    TestEditor e(60, 600);
     Picture& colour = e->level().colourLayer();
     colour.fillRect(17, 17, 42, 582, kBlack);
     colour.setPixel(20, 20, rgb(1, 0, 0));

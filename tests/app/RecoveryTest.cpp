@@ -1,7 +1,5 @@
 #include "support/FileSizeLimit.h"
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QProcess>

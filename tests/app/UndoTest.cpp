@@ -49,8 +49,7 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
 }
 
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
-    TestEditor e;
-    e.newLevel(300, 200);
+    TestEditor e(300, 200);
     const Layers fresh = layersOf(e->level());
     e.click({100, 100});
     const Layers painted = layersOf(e->level());
@@ -79,8 +78,7 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
 // its own step and acts; the moves after it paint nothing, and undoing everything gives
 // back the level as it was before the stroke.
 TEST(Undo, NoStrokeOutlivesItsStep) {
-    TestEditor e;
-    e.newLevel(400, 300);
+    TestEditor e(400, 300);
     const Layers fresh = layersOf(e->level());
     auto undoAll = [&] {
         while (e->level().history().canUndo())
@@ -143,8 +141,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
 // Backspace puts the map of the last press back as the one Level -> Map clears to, even
 // when the layers are as they were: the middle press marks the painted state.
 TEST(Undo, BackspaceThatChangesNothingStillGivesLevelToMapItsMap) {
-    TestEditor e;
-    e.newLevel(300, 200);
+    TestEditor e(300, 200);
     QImage ring = filledImage(85, 85, kBlack); // untagged: the map brush keeps its disc of wall
     for (int y = 0; y < 85; ++y)
         for (int x = 0; x < 85; ++x)
@@ -192,8 +189,7 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
 }
 
 TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
-    TestEditor e;
-    e.newLevel(1000, 800);
+    TestEditor e(1000, 800);
     std::vector<QRect> repainted;
     QObject::connect(e.editor.get(), &Editor::pictureChanged, [&](ShownPicture p, QRect area) {
         if (p == ShownPicture::Viewport) repainted.push_back(area);

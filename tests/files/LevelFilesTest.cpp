@@ -1,10 +1,6 @@
 #include "files/LevelFiles.h"
 #include "support/FileSizeLimit.h"
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
-
-#include <QDir>
 
 using namespace vortan;
 using namespace vortan::test;
@@ -22,7 +18,7 @@ class LevelFiles : public ::testing::Test {
     LevelFiles() { e.newLevel(120, 90); }
     template <typename Result>
     void run(Result (Editor::*command)(), const QString& chosen, MsgAnswer answer = MsgAnswer::OK) {
-        e.ui.choices = {ScriptedDialogs::Choice{chosen}};
+        e.choose(chosen);
         e.ui.answers = {answer};
         ((*e).*command)();
     }
@@ -74,8 +70,8 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     // The game has moved: the user is asked to find it, and first picks another program.
     QFile::rename(game.filePath("Vortan.exe"), game.filePath("Other.exe"));
     run(&Editor::exportToGame, game.filePath("Other.exe"));
-    EXPECT_EQ(e.ui.messages.at(0).title, " VORTAN not found... ");
-    EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), "");
+    EXPECT_EQ(std::pair(e.ui.messages.at(0).title, readFile(e.folder.filePath("gameFolder.txt"))),
+              std::pair(QString(" VORTAN not found... "), QByteArray()));
     QFile::rename(game.filePath("Other.exe"), game.filePath("Vortan.exe"));
     e.ui.choices = {ScriptedDialogs::Choice{game.filePath("Vortan.exe")}, std::nullopt};
     e->exportToGame();
@@ -89,13 +85,13 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
         e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
-        e.ui.choices = {ScriptedDialogs::Choice{gfx + "level09t.quox"}};
+        e.choose(gfx + "level09t.quox");
         e.ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
         e->exportToGame();
     }
     EXPECT_EQ(folderContents(gfx), before);
-    EXPECT_EQ(e.ui.beeps, 0);
-    EXPECT_EQ(e->controls().red, "67%"); // the level image's rows after a full palette count as done
+    // The level image's rows after a full palette count as done.
+    EXPECT_EQ(std::pair(e.ui.beeps, e->controls().red), std::pair(0, QString("67%")));
     EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text,
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. ");
     EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text,
@@ -113,20 +109,20 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     run(&Editor::saveLevel, levels + "castle.bmp");
     EXPECT_FALSE(e->level().hasUnsavedChanges());
     const DialogSettings d = e.ui.dialogsShown.back();
-    EXPECT_EQ(d.title + d.path + d.defaultSuffix, "Save Level...castle.bmp");
-    EXPECT_EQ(d.filterIndex, 1);
-    EXPECT_EQ(d.initialFolder + "/", levels);
-    EXPECT_EQ(d.filter,
-              "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
+    EXPECT_EQ(
+        std::tuple(d.title + d.path + d.defaultSuffix, d.filterIndex, d.initialFolder + "/", d.filter),
+        std::tuple(
+            QString("Save Level...castle.bmp"), 1, levels,
+            QString(
+                "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif")));
     EXPECT_EQ(QDir(levels).entryList(QDir::Files),
               QStringList({"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
-    const QImage colour = e->level().colourLayer().image(), map = e->level().materialMap().image();
+    const Layers saved = layersOf(e->level());
     e.newLevel(300, 200);
     run(&Editor::loadLevel, levels + "castle.map.bmp");
-    EXPECT_TRUE(sameImage(colour, e->level().colourLayer().image()));
-    EXPECT_TRUE(sameImage(map, e->level().materialMap().image()));
-    EXPECT_EQ(e->level().name(), "castle");
-    EXPECT_EQ(e->view().navigatorScale(), 120.0f / 101.0f);
+    EXPECT_TRUE(hasLayers(e->level(), saved));
+    EXPECT_EQ(std::pair(e->level().name(), e->view().navigatorScale()),
+              std::pair(QString("castle"), 120.0f / 101));
 
     // A cancelled save keeps the unsaved work, and so does a set with a broken member, which is not
     // taken; a file that is gone loads nothing, yet leaves nothing to save.
@@ -175,8 +171,7 @@ TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
                                                  {"v1.map.bmp", "v1"},     {"v1.thumb.bmp", "v1"}};
     for (const auto& [chosen, base] : bases)
         EXPECT_EQ(saveBaseFor("levels/" + chosen), "levels/" + base);
-    EXPECT_EQ(setNameEnd("Level 2.5.thumb.bmp"), 9);
-    EXPECT_EQ(setNameEnd("a.level.b.map.c.level.gif"), 15);
-    EXPECT_EQ(setNameEnd("cave.bmp"), -1);
-    EXPECT_EQ(plainPictureName("cave.old.bmp"), "cave");
+    EXPECT_EQ(std::tuple(setNameEnd("Level 2.5.thumb.bmp"), setNameEnd("a.level.b.map.c.level.gif"),
+                         setNameEnd("cave.bmp"), plainPictureName("cave.old.bmp")),
+              std::tuple(9, 15, -1, QString("cave")));
 }

@@ -1,4 +1,3 @@
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 
 using namespace vortan;
@@ -10,8 +9,7 @@ bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
     return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
 }
 struct Painting : ::testing::Test {
-    TestEditor e;
-    void SetUp() override { e.newLevel(1000, 800); }
+    TestEditor e{1000, 800};
     Colour at(int layer, int x, int y) { return e->level().layer(layer).pixelAt(x, y); }
     bool unsaved() { return e->level().hasUnsavedChanges(); }
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }

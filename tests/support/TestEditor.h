@@ -20,6 +20,8 @@ struct TestEditor {
 
     // writeFiles runs before start-up, to lay files into the own folder.
     explicit TestEditor(const std::function<void(const QString& folder)>& writeFiles = {});
+    // Then a level of this size, as New makes it.
+    TestEditor(int width, int height) : TestEditor() { newLevel(width, height); }
     Editor* operator->() { return editor.get(); }
     Editor& operator*() { return *editor; }
     // A level of this size, as New makes it, without unsaved changes.
