@@ -6,13 +6,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-
 // A level of a few colours and every material, saved as a set in the own folder.
-QString savedLevel(TestEditor& e, const QString& name) {
+static QString savedLevel(TestEditor& e, const QString& name) {
     QDir().mkpath(e.folder.filePath("levels"));
     e.ui.answers = {MsgAnswer::No}; // the level before goes unsaved
     e.newLevel(90, 70);
@@ -26,8 +23,6 @@ QString savedLevel(TestEditor& e, const QString& name) {
     EXPECT_TRUE(e->saveLevel());
     return e.folder.filePath("levels/" + name + ".level.bmp");
 }
-
-} // namespace
 
 // The command line's export writes what the Export button writes right after the set is
 // loaded, and decode gives the level back: its colours through the palette, its materials.

@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-using namespace vortan;
 using namespace vortan::test;
 
 TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {

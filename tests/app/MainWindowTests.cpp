@@ -8,10 +8,7 @@
 #include <QTest>
 #include <QtWidgets>
 
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 // The window of an editor that remembers a game holding levels 0 to 8.
 struct Window : ::testing::Test {
@@ -26,7 +23,7 @@ struct Window : ::testing::Test {
 };
 
 // A drag of these files over the window: whether the window takes it.
-bool takesDrag(MainWindow& w, const QStringList& paths) {
+static bool takesDrag(MainWindow& w, const QStringList& paths) {
     QMimeData data;
     QList<QUrl> urls;
     for (const QString& path : paths)
@@ -41,12 +38,10 @@ bool takesDrag(MainWindow& w, const QStringList& paths) {
     return drop.isAccepted();
 }
 
-void type(QLineEdit* edit, const QString& text) {
+static void type(QLineEdit* edit, const QString& text) {
     edit->selectAll();
     QTest::keyClicks(edit, text);
 }
-
-} // namespace
 
 TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     EXPECT_EQ(w.windowTitle(), "VORTAN Level Editor 1.0 - EMPTY");

@@ -5,13 +5,10 @@
 #include <QProcess>
 #include <QThread>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-
 // The copies in a recovery folder, by their levels' names.
-QStringList copiesIn(const QString& folder) {
+static QStringList copiesIn(const QString& folder) {
     QStringList names;
     for (const QString& copy : QDir(folder).entryList({"copy-*"}, QDir::Dirs))
         if (const auto level = RecoveryCopy(QDir(folder).filePath(copy)).read()) names << level->name;
@@ -20,20 +17,20 @@ QStringList copiesIn(const QString& folder) {
 }
 
 // An editor that paints a dot at x in a new level and keeps its copies in `folder`.
-void paintIn(TestEditor& e, const QString& folder, int x = 150) {
+static void paintIn(TestEditor& e, const QString& folder, int x = 150) {
     e->setRecoveryFolder(folder);
     e.newLevel(300, 200);
     e.click({double(x), 100});
 }
 
-void paintAndCopy(TestEditor& e, const QString& folder, const QString& name, int x) {
+static void paintAndCopy(TestEditor& e, const QString& folder, const QString& name, int x) {
     paintIn(e, folder, x);
     e->level().setName(name);
     e.keepCopy();
 }
 
 // The start of an editor that keeps its copies in `folder`: the copies it is offered.
-QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgAnswer> answers = {}) {
+static QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgAnswer> answers = {}) {
     e->setRecoveryFolder(folder);
     e.ui.answers = std::move(answers);
     e->offerRecovery();
@@ -42,8 +39,6 @@ QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgAnswer> 
         texts << m.text;
     return texts;
 }
-
-} // namespace
 
 // The editor of this child process paints, waits for its recovery copy and is killed.
 TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {

@@ -1,6 +1,5 @@
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
 // Strokes, fills, zoomed edits, Level -> Map, the export's wall frame and Backspace are
@@ -11,10 +10,7 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
     e.newLevel(300, 200);
     // clang-format off
     const std::function<void()> edits[] = {
-        [&] { e.key(Qt::Key_T); // a fast stroke of water: two far points, nothing between
-              e->pressInViewport(Qt::LeftButton, {}, {60, 60});
-              e->moveInViewport(Qt::LeftButton, {}, {240, 150});
-              e->releaseInViewport(); },
+        [&] { e.key(Qt::Key_T); e.drag({{60, 60}, {240, 150}}); }, // a fast stroke of water: two far points
         [&] { e.click({150, 30}, Qt::LeftButton, Qt::ControlModifier); },
         [&] { e->setZoomed(true); e.click({5, 5}, Qt::RightButton); e->setZoomed(false); },
         [&] { e->levelToMap(); },
@@ -90,10 +86,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
     for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
         const Layers before = layersOf(e->level());
         const int steps = e->level().history().steps();
-        e->pressInViewport(Qt::LeftButton, {}, frame);
-        e->moveInViewport(Qt::LeftButton, {}, {100, 100});
-        e->moveInViewport(Qt::LeftButton, {}, {140, 120});
-        e->releaseInViewport();
+        e.drag({frame, {100, 100}, {140, 120}});
         EXPECT_TRUE(hasLayers(e->level(), before));
         EXPECT_EQ(e->level().history().steps(), steps);
     }
@@ -118,8 +111,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
     // clang-format on
     for (const auto& [name, leaves, trigger] : triggers) {
         SCOPED_TRACE(name);
-        e->pressInViewport(Qt::LeftButton, {}, {100, 100});
-        e->moveInViewport(Qt::LeftButton, {}, {130, 100});
+        e.drag({{100, 100}, {130, 100}}, true);
         const Layers stroked = layersOf(e->level());
         EXPECT_FALSE(hasLayers(e->level(), fresh));
         trigger();

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace vortan;
 using namespace vortan::test;
 
 constexpr Colour kRed = rgb(255, 0, 0), kGreen = rgb(0, 255, 0), kBlue = rgb(0, 0, 255);

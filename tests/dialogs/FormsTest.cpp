@@ -6,17 +6,14 @@
 
 #include <gtest/gtest.h>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
 const float kLargestDraw = std::nextafter(1.0f, 0.0f); // 0.99999994
 struct NewLevelDialog : ::testing::Test {
     ScriptedDialogs ui;
     ScriptedRandom random;
     NewLevelForm form{ui, random, 24ll << 30}; // this machine's 24 GiB
 };
-} // namespace
 
 TEST_F(NewLevelDialog, SizeWarnsOfLevelsTheGameWillNotLoad) {
     ui.answers = {MsgAnswer::Cancel};

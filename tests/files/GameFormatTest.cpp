@@ -5,19 +5,16 @@
 
 #include <QBuffer>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values) {
+static QByteArray bytesOf(std::initializer_list<int> values) {
     QByteArray b;
     for (int v : values)
         b.append(char(v));
     return b;
 }
 
-QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds = true) {
+static QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds = true) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     EXPECT_EQ(write(buffer), succeeds);
@@ -25,14 +22,12 @@ QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds =
 }
 
 // w x h pixels of colour(i), i counted in reading order.
-QImage generated(int w, int h, const std::function<uint32_t(int i)>& colour) {
+static QImage generated(int w, int h, const std::function<uint32_t(int i)>& colour) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int i = 0; i < w * h; ++i)
         img.setPixel(i % w, i / w, toPixel(colour(i)));
     return img;
 }
-
-} // namespace
 
 TEST(GameFormat, FilesHoldTheExactBytes) {
     const QByteArray tag("QUOX3zzzz");

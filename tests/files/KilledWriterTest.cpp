@@ -9,16 +9,13 @@
 #include <QProcess>
 #include <csignal>
 
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 // The three sets the editor writes, each into `folder`: an old version or a new one.
 enum class Kind { Save, Export, Recovery };
-const char* kKindNames[] = {"save", "export", "recovery"};
+const char* const kKindNames[] = {"save", "export", "recovery"};
 
-void writeSet(Kind kind, const QString& folder, bool newer) {
+static void writeSet(Kind kind, const QString& folder, bool newer) {
     LevelDocument level;
     level.makeEmpty(60, 40, newer ? rgb(200, 10, 10) : rgb(10, 10, 200));
     level.materialMap().fillRect(20, 20, 30, 25, newer ? kWater : kExplosive);
@@ -38,13 +35,11 @@ void writeSet(Kind kind, const QString& folder, bool newer) {
 }
 
 // What the editor reads first when it next touches the set.
-void touch(Kind kind, const QString& folder) {
+static void touch(Kind kind, const QString& folder) {
     if (kind == Kind::Export) GameFolder::at(folder).firstFreeNumber();
     if (kind == Kind::Recovery) RecoveryCopy(folder).read();
     EXPECT_TRUE(kind != Kind::Save || readLevelSet(folder + "/castle").has_value());
 }
-
-} // namespace
 
 // The child: writes the new version of a set and is killed before its k-th step.
 TEST(KilledWriterChild, WritesTheNewSet) {

@@ -2,10 +2,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 // An editor with a framed 120 x 90 level that remembers the game in a folder of its own.
 class LevelFiles : public ::testing::Test {
@@ -23,8 +20,6 @@ class LevelFiles : public ::testing::Test {
         ((*e).*command)();
     }
 };
-
-} // namespace
 
 TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
     onDisk.take(0, 11);

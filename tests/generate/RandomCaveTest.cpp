@@ -2,10 +2,7 @@
 #include "support/ImageCompare.h"
 #include "support/ScriptedRandom.h"
 
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 using Pair = std::pair<float, float>;
 using Region = std::function<bool(int x, int y)>;
@@ -13,9 +10,9 @@ constexpr Colour kRock = rgb(55, 100, 120);
 
 // A new cave, both sides from `size`, its walls of roughness 1 steady but for the first step of the
 // top, bottom, left and right wall; then the rocks and the water. Every draw is taken, and no other.
-std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first,
-                                    const std::deque<float>& rocks, const std::deque<float>& water,
-                                    Colour wallColour = kRock) {
+static std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first,
+                                           const std::deque<float>& rocks, const std::deque<float>& water,
+                                           Colour wallColour = kRock) {
     ScriptedRandom random;
     random.draws = {size, size, 0.125f};
     const QSize s = randomCaveSize(random);
@@ -36,8 +33,9 @@ std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first
 }
 
 // opened: pixels that the colour layer has black where the map has wall.
-void expectCave(const std::unique_ptr<LevelDocument>& level, const Region& solid, const Region& wet,
-                Colour wall = kRock, const Region& opened = [](int, int) { return false; }) {
+static void expectCave(
+    const std::unique_ptr<LevelDocument>& level, const Region& solid, const Region& wet, Colour wall = kRock,
+    const Region& opened = [](int, int) { return false; }) {
     const Colour walls[] = {wall, kWall}; // in the colour layer, in the map
     for (int layer : {0, 1})
         EXPECT_TRUE(pixelsAre(level->layer(layer), [&](int x, int y) {
@@ -48,13 +46,11 @@ void expectCave(const std::unique_ptr<LevelDocument>& level, const Region& solid
 
 // Steady walls of a 640 x 480 cave: 30 rows of ceiling, 29 of floor, 40 columns on the
 // left, 39 on the right (a walk from the far edge itself draws one pixel less).
-bool steadyWall(int x, int y) {
+static bool steadyWall(int x, int y) {
     return y < 30 || y > 450 || x < 40 || x > 600;
 }
 
 const Region dry = [](int, int) { return false; };
-
-} // namespace
 
 TEST(RandomCave, WallsOfTheLargestCaveStartFromASixteenthOfItsSize) {
     // 1639 x 1119. Ceiling 70 + 0.53 gives 71 rows, floor 69.9375 - 0.45 gives 69 (row 1119 lies

@@ -1,11 +1,9 @@
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
 constexpr Colour kStart = rgb(55, 100, 120);
-bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
+static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
     return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
 }
 struct Painting : ::testing::Test {
@@ -14,7 +12,6 @@ struct Painting : ::testing::Test {
     bool unsaved() { return e->level().hasUnsavedChanges(); }
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }
 };
-} // namespace
 
 TEST(Brush, StartsAsADiscWithItsMaskAndNeverPaintsBlack) {
     Brush b;

@@ -28,6 +28,9 @@ struct TestEditor {
     void newLevel(int width, int height);
     // A press on the viewport and its release.
     void click(QPointF at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
+    // A press at the first point and moves through the others with the left button held,
+    // released at the end unless `hold`.
+    void drag(std::initializer_list<QPointF> path, bool hold = false);
     void key(int key, Qt::KeyboardModifiers modifiers = {}) { editor->keyInViewport(key, modifiers); }
     // The next file dialog takes this file.
     void choose(const QString& path) { ui.choices = {ScriptedDialogs::Choice{path}}; }

@@ -9,6 +9,8 @@
 
 namespace vortan::test {
 
+using namespace vortan; // the tests name the editor's own types plainly
+
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");

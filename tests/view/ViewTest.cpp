@@ -1,6 +1,5 @@
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
 // Zoomed, (width + 6) div 6 columns of 6 x 6 blocks cover the viewport; a narrower layer
