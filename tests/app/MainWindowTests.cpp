@@ -48,11 +48,7 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     EXPECT_EQ(QApplication::windowIcon().pixmap(64).toImage().pixelColor(32, 24), QColor(0, 0, 0));
     EXPECT_EQ(w.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
     EXPECT_EQ(w.toolColumn->geometry(), QRect(8, 0, 105, 412));
-    const struct {
-        QWidget* widget;
-        QRect geometry;
-        const char *caption, *tooltip;
-    } controls[] = {
+    const std::tuple<QWidget*, QRect, const char*, const char*> controls[] = {
         {w.newButton, {16, 24, 73, 25}, "&New", "Create a new empty level"},
         {w.randomButton, {16, 48, 73, 25}, "&Random", "Create a new level with random content"},
         {w.loadButton, {16, 80, 73, 25}, "L&oad", "Load a level from disk"},
@@ -74,14 +70,13 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
         {w.thumbnail, {120, 24, 196, 181}, "", ""},
     };
     QWidget* previous = nullptr;
-    for (const auto& c : controls) {
-        const QVariant caption = c.widget->property(c.widget == w.materialList ? "currentText" : "text");
-        EXPECT_EQ(std::tuple(c.widget->geometry(), c.widget->toolTip(), caption.toString()),
-                  std::tuple(c.geometry, QString(c.tooltip), QString(c.caption)));
+    for (const auto& [widget, geometry, caption, tooltip] : controls) {
+        const QVariant shown = widget->property(widget == w.materialList ? "currentText" : "text");
+        EXPECT_EQ(std::tuple(widget->geometry(), widget->toolTip(), shown.toString()),
+                  std::tuple(geometry, QString(tooltip), QString(caption)));
         // The tab order runs down the command buttons.
-        EXPECT_TRUE(c.widget == w.newButton || c.geometry.x() != 16 ||
-                    previous->nextInFocusChain() == c.widget);
-        previous = c.widget;
+        EXPECT_TRUE(widget == w.newButton || geometry.x() != 16 || previous->nextInFocusChain() == widget);
+        previous = widget;
     }
     EXPECT_EQ(w.redLabel->palette().color(QPalette::Window), QColor(255, 180, 180));
     EXPECT_TRUE(w.viewButtons[0]->isChecked() && !w.materialBrush->isVisible() && !w.thumbnail->isVisible());
@@ -138,11 +133,7 @@ TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
     ScriptedDialogs& ui = e.ui;
     auto choose = [&](std::optional<ScriptedDialogs::Choice> c) { return [&ui, c] { ui.choices = {c}; }; };
     auto file = [](const QString& path) { return ScriptedDialogs::Choice{path}; };
-    const struct {
-        const char* command;
-        std::function<void()> script;
-        QWidget* clicked;
-    } steps[] = {
+    const std::tuple<const char*, std::function<void()>, QWidget*> steps[] = {
         {"New", [&] { ui.newLevelScripts = {[](NewLevelForm& f) { f.accept(); }}; }, w.newButton},
         {"Random", [] {}, w.randomButton},
         {"Save", choose(file(e.folder.filePath("levels/kept.bmp"))), w.saveButton},
@@ -155,18 +146,18 @@ TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
         {"map brush colour", choose(ScriptedDialogs::Choice{{}, kPlatformFS}), w.materialBrush},
         {"cancelled colour", choose(std::nullopt), w.colourBrush},
     };
-    for (const auto& step : steps) {
-        if (step.clicked == w.materialBrush) QTest::mouseClick(w.viewButtons[1], Qt::LeftButton);
-        if (step.clicked == w.colourBrush) QTest::mouseClick(w.viewButtons[0], Qt::LeftButton);
+    for (const auto& [command, script, clicked] : steps) {
+        if (clicked == w.materialBrush) QTest::mouseClick(w.viewButtons[1], Qt::LeftButton);
+        if (clicked == w.colourBrush) QTest::mouseClick(w.viewButtons[0], Qt::LeftButton);
         e->level().setUnsavedChanges(false);
-        step.script();
-        QTest::mouseClick(step.clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        script();
+        QTest::mouseClick(clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCoreApplication::processEvents();
-        EXPECT_TRUE(ui.choices.empty()) << step.command;
+        EXPECT_TRUE(ui.choices.empty()) << command;
         e->view().scrollTo(e->level(), 0, 0);
-        ASSERT_EQ(QApplication::focusWidget(), w.viewport) << step.command;
+        ASSERT_EQ(QApplication::focusWidget(), w.viewport) << command;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
-        EXPECT_GT(e->view().xOffset(), 0) << step.command;
+        EXPECT_GT(e->view().xOffset(), 0) << command;
     }
     EXPECT_EQ(ui.beeps, 1); // the export went through
     EXPECT_EQ(e->brush().material(), kPlatformFS);

@@ -52,15 +52,13 @@ static bool steadyWall(int x, int y) {
 
 const Region dry = [](int, int) { return false; };
 
-TEST(RandomCave, WallsOfTheLargestCaveStartFromASixteenthOfItsSize) {
-    // 1639 x 1119. Ceiling 70 + 0.53 gives 71 rows, floor 69.9375 - 0.45 gives 69 (row 1119 lies
-    // outside), left 102 + 0.5 gives 102 columns, right 102.4375 + 0.25 gives 103.
+TEST(RandomCave, WallsRocksAndThePoolFollowTheirDraws) {
+    // 1639 x 1119, the largest: its walls start from a sixteenth of its size. Ceiling 70 + 0.53
+    // gives 71 rows, floor 69.9375 - 0.45 gives 69 (row 1119 lies outside), left 102 + 0.5
+    // gives 102 columns, right 102.4375 + 0.25 gives 103.
     expectCave(
         cave(0.99999994f, {{{0.78f, 0.25f}, {0.25f, 0.7f}, {0.75f, 0.25f}, {0.5f, 0.25f}}}, {0}, {0}),
         [](int x, int y) { return y <= 70 || y >= 1051 || x <= 101 || x >= 1537; }, dry);
-}
-
-TEST(RandomCave, RocksAndThePoolFollowTheirDraws) {
     const auto disc = [](int cx, int cy, double r) {
         return [=](int x, int y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; };
     };

@@ -13,21 +13,19 @@ struct Painting : ::testing::Test {
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }
 };
 
-TEST(Brush, StartsAsADiscWithItsMaskAndNeverPaintsBlack) {
+TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     Brush b;
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kStart : kBlack; }));
     EXPECT_TRUE(pixelsAre(b.materialBrush(), [](int x, int y) { return inDisc(x, y) ? kWall : kBlack; }));
     EXPECT_TRUE(pixelsAre(b.mask(), [](int x, int y) { return inDisc(x, y) ? kBlack : kWhite; }));
     b.take(kBlack, true);
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kWhite : kBlack; }));
-}
 
-TEST(Brush, ATaggedPicturePaintsItsMaterialAndMirrors) {
+    // A tagged picture paints its material, and mirrors.
     QImage picture = filledImage(85, 85, kBlack);
     for (int i = 0; i < 43 * 85; ++i)
         picture.setPixel(i % 43, i / 43, toPixel(rgb(i % 43 + 1, i / 43, 7)));
     picture.setPixel(0, 0, toPixel(kExplosive));
-    Brush b;
     b.usePicture(picture);
     // The tag pixel paints as its right-hand neighbour.
     auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
