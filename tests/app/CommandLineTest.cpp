@@ -24,13 +24,34 @@ static QString savedLevel(TestEditor& e, const QString& name) {
     return e.folder.filePath("levels/" + name + ".level.bmp");
 }
 
-// The command line's export writes what the Export button writes right after the set is
-// loaded, and decode gives the level back: its colours through the palette, its materials.
-TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
+// Export writes what the Export button writes right after the set is loaded; decode gives
+// the level back. The data folder keeps the levels and the game, nothing beside the program.
+TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     GameOnDisk button(8), game(8);
     Shell shell;
     TestEditor e(button.remembered());
-    const QString set = savedLevel(e, "Cave");
+    const QString set = savedLevel(e, "Cave"), shared = installed().prefix.filePath("share/");
+    const Outcome noGame = shell.run({"export", set});
+    EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
+        << noGame.err.toStdString();
+    EXPECT_EQ(shell.run({"folders"}).out,
+              QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
+                      "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
+                  .arg(shared + "vortan-editor", shell.dataFolder()));
+    EXPECT_EQ(readFile(shared + "vortan-editor/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
+    EXPECT_EQ(QDir(shared + "vortan-editor/brushes").entryList(QDir::Files).size(), 4);
+    EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
+    const QString desktop = shared + "applications/org.vortan.LevelEditor.desktop";
+    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
+    EXPECT_TRUE(QFileInfo::exists(shared + "icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg"));
+    const QString metadata = shared + "metainfo/org.vortan.LevelEditor.metainfo.xml";
+    for (const auto& [validator, arguments] :
+         {std::pair<QString, QStringList>{"desktop-file-validate", {desktop}},
+          {"appstreamcli", {"validate", "--no-net", metadata}}}) {
+        const Outcome checked = shell.run(arguments, validator);
+        EXPECT_TRUE(checked.status == 0 && !checked.out.contains("error")) << checked.out.toStdString();
+    }
+
     TestEditor fresh(button.remembered());
     fresh.ui.choices = {ScriptedDialogs::Choice{set}, ScriptedDialogs::Choice{button.gfx + "level09t.quox"}};
     fresh->loadLevel();
@@ -62,45 +83,12 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
     EXPECT_EQ(shell.run({"export", set, "--game", game.folder.path(), "--number", "9", "--force"}).status, 0);
     EXPECT_EQ(shell.run({"--version"}).out.trimmed(), "vortan-editor 1.0");
     EXPECT_TRUE(shell.run({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
-    // The first game named is remembered in the data folder, nothing beside the program; an
-    // export without --game goes there.
+    // The first game named is remembered; an export without --game goes there.
     EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
-    EXPECT_EQ(QDir(installed().prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
+    EXPECT_EQ(QDir(installed().bin).entryList(QDir::Files), QStringList{"vortan-editor"});
     EXPECT_EQ(shell.run({"export", set}).status, 0);
     EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
-}
 
-TEST(Installed, FindsItsHelpAndBrushesAndKeepsLevelsInTheDataFolder) {
-    Shell shell;
-    TestEditor e;
-    const Outcome noGame = shell.run({"export", savedLevel(e, "Cave")});
-    const QString shared = installed().prefix.filePath("share/");
-    EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
-        << noGame.err.toStdString();
-    EXPECT_EQ(shell.run({"folders"}).out,
-              QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
-                      "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
-                  .arg(shared + "vortan-editor", shell.dataFolder()));
-    EXPECT_EQ(readFile(shared + "vortan-editor/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
-    EXPECT_EQ(QDir(shared + "vortan-editor/brushes").entryList(QDir::Files).size(), 4);
-    EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
-
-    const QString desktop = shared + "applications/org.vortan.LevelEditor.desktop";
-    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
-    EXPECT_TRUE(QFileInfo::exists(shared + "icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg"));
-    const QString metadata = shared + "metainfo/org.vortan.LevelEditor.metainfo.xml";
-    for (const auto& [validator, arguments] :
-         {std::pair<QString, QStringList>{"desktop-file-validate", {desktop}},
-          {"appstreamcli", {"validate", "--no-net", metadata}}}) {
-        const Outcome checked = shell.run(arguments, validator);
-        EXPECT_TRUE(checked.status == 0 && !checked.out.contains("error")) << checked.out.toStdString();
-    }
-}
-
-TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
-    Shell shell;
-    TestEditor e;
-    const QString set = savedLevel(e, "Good");
     const Outcome good = shell.run({"check", set});
     EXPECT_EQ(good.status, 0) << good.out.toStdString();
     for (const char* line : {"Level: 90 x 70 pixels", "Colours: 8 of the 192", "PlatformFSA: 248",
@@ -123,14 +111,12 @@ TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
     });
     EXPECT_TRUE(colourful.status == 1 && colourful.out.contains("Colours: 208 of the 192"))
         << colourful.out.toStdString();
-    savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Good.map.bmp"));
+    savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Cave.map.bmp"));
     EXPECT_EQ(shell.run({"check", set}).status, 1); // the map no longer the colour layer's size
 }
 
-// Each refusal says why in its own words with its status, and nothing is written. A
-// header is believed only as far as the file's bytes reach, and never past the largest
-// picture the editor reads: refused before memory for the picture is asked for. Export
-// refuses what check refuses, in the same words.
+// A header is believed only as far as the file's bytes reach, and refused before memory
+// for its picture is asked for. Export refuses what check refuses, in the same words.
 TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
     GameOnDisk game(8);
     QTemporaryDir dir;
@@ -181,8 +167,7 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
                  QFileInfo::exists(shell.dataFolder() + "/gameFolder.txt"));
 }
 
-// The window without a display is told, whatever the reason the display cannot be
-// reached, and never ends in an abort.
+// Whatever the reason the display cannot be reached, the window says so and does not abort.
 TEST(CommandLine, AMissingDisplayIsToldNotAborted) {
     const std::tuple<const char*, const char*, QStringList> displays[] = {
         {nullptr, nullptr, {}},                                          // nothing set
@@ -201,8 +186,7 @@ TEST(CommandLine, AMissingDisplayIsToldNotAborted) {
     }
 }
 
-// A relative game folder is remembered whole, so that an export from elsewhere finds it;
-// a name that is not UTF-8 is said to be unreadable, not missing.
+// A relative game folder is remembered whole, so that an export from elsewhere finds it.
 TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
     GameOnDisk game(8);
     QTemporaryDir levels;

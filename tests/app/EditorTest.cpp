@@ -9,9 +9,6 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
     TestEditor e;
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - EMPTY");
     EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e->level().materialMap().image()));
-    // 821 / 101 level pixels per navigator pixel; 673 / 8.1287 + 2 = 84.8 rows outer.
-    EXPECT_EQ(std::pair(e->view().navigatorScale(), e->view().navigatorOuterHeight()),
-              std::pair(821.0f / 101, 85));
     EXPECT_TRUE(e->mayClose());
     EXPECT_FALSE(e->start()); // a second start ends the program
 
@@ -135,7 +132,6 @@ TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
     e->levelToMap();
     EXPECT_TRUE(pixelsAre(e->level().materialMap(),
                           [&](int x, int y) { return colour.pixelAt(x, y) != kBlack ? kWall : kBlack; }));
-    EXPECT_EQ(e->level().materialMap().pixelAt(20, 20), kWall);
     EXPECT_TRUE(
         sameImage(e->level().materialMap().image().copy(0, 0, 60, 516), e->view().viewport().image()));
     EXPECT_EQ(e->controls().red, "100%");

@@ -107,8 +107,7 @@ TEST_F(Window, MouseKeysAndButtonsReachTheEditor) {
     EXPECT_TRUE(w.close());
 }
 
-// Through the window: a drag from the viewport's frame paints nothing, and Backspace while
-// the button is held ends the stroke; the moves after it paint nothing.
+// Through the window: a drag from the viewport's frame paints nothing, nor does one after Backspace.
 TEST_F(Window, NoStrokeOutlivesItsStep) {
     auto mouse = [&](QEvent::Type type, QPoint inside, Qt::MouseButton button, Qt::MouseButtons held) {
         const QPointF at(inside + QPoint(kFrame, kFrame));
@@ -163,8 +162,7 @@ TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
     EXPECT_EQ(e->brush().material(), kPlatformFS);
 }
 
-// While a command yields, nothing that starts another one or changes what it works on
-// takes a click: no view switch, zoom, material, scroll, brush or rename in between.
+// While a command yields, nothing that starts another one or changes what it works on takes a click.
 TEST_F(Window, NothingElseTakesInputWhileACommandRuns) {
     bool clicked = false;
     e->setYieldHook([&] {

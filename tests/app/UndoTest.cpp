@@ -2,8 +2,7 @@
 
 using namespace vortan::test;
 
-// Strokes, fills, zoomed edits, Level -> Map, the export's wall frame and Backspace are
-// each one step: Ctrl+Z walks back through them and Ctrl+Y forward, to the exact pixels.
+// Each edit is one step: Ctrl+Z walks back through them and Ctrl+Y forward, to the exact pixels.
 TEST(Undo, EveryEditIsOneStepBackAndForth) {
     GameOnDisk game;
     TestEditor e(game.remembered());
@@ -87,10 +86,8 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
         std::pair(kBlack, kWall));
 }
 
-// A stroke paints only between a press on the viewport's pixels and its release. A key,
-// a view switch, the zoom box or a command while the button is held ends the stroke as
-// its own step and acts; the moves after it paint nothing, and undoing everything gives
-// back the level as it was before the stroke.
+// A key, a view switch, the zoom box or a command while the button is held ends the stroke
+// as its own step and acts; the moves after it paint nothing.
 TEST(Undo, NoStrokeOutlivesItsStep) {
     TestEditor e(400, 300);
     const Layers fresh = layersOf(e->level());
@@ -98,8 +95,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
         while (e->level().history().canUndo())
             e.key(Qt::Key_Z, Qt::ControlModifier);
     };
-    // A press on the frame opens nothing: the drag into the pixels paints nothing, and
-    // Backspace still goes back to the last press that was taken, before the first stroke.
+    // A press on the frame opens nothing: Backspace still goes back to the last press taken.
     e.click({150, 150});
     for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
         const Layers before = layersOf(e->level());
@@ -112,8 +108,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
     EXPECT_TRUE(hasLayers(e->level(), fresh));
     undoAll();
 
-    // Backspace and Ctrl+Z take the stroke back whole; the others but Level -> Map leave it
-    // a step to undo.
+    // What is left: Backspace and Ctrl+Z take the stroke back whole.
     enum Leaves { Nothing, TheStroke, Either };
     // clang-format off
     const std::tuple<const char*, Leaves, std::function<void()>> triggers[] = {

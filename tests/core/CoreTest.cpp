@@ -96,8 +96,7 @@ TEST(Picture, FloodFillPaintsTheFourConnectedRegionAsAPlainFillDoes) {
     }
 }
 
-// The frame: 17 pixels top and left, 16 bottom and right. A layer sized to a picture
-// takes the other along, kept at the top left and extended with black.
+// The frame: 17 pixels top and left, 16 bottom and right. The other layer follows a resize.
 TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
     for (const QSize size : {QSize(100, 50), QSize(33, 40), QSize(34, 34)}) {
         const int w = size.width(), h = size.height();
@@ -136,8 +135,7 @@ TEST(Layout, RoundingTiesToEvenTheViewportAndTheNavigator) {
                 viewportOuterSize({900, 0}, {600, 673}) == QSize(600, 1));
 }
 
-// Saved bottom up in rows of twenty-four bits, replacing an older file whole or not at all;
-// BMP and GIF pictures read, damaged ones refused.
+// Saved bottom up in rows of 24 bits, replacing an older file whole or not at all.
 TEST(PictureFiles, SavesAndReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
     QTemporaryDir dir;
     Picture p(3, 2), big(37, 23); // big: 111 bytes of colour a row and one of padding
@@ -211,8 +209,7 @@ TEST(FileSet, ReplacesAllItsFilesOrNone) {
         after = folderContents(dir.path());
         ASSERT_EQ(after.size(), 3);
     }
-    // A writer whose n-th step fails, or every step from the n-th on, as a failing disk or
-    // one that has just gone read-only would: whether it committed, and what it said.
+    // A writer whose n-th step fails, or every step from then on (a disk gone read-only).
     static int failing = 0, steps = 0;
     static bool fromThenOn = false;
     auto failingAt = [&](int n, bool onwards) {
@@ -223,8 +220,7 @@ TEST(FileSet, ReplacesAllItsFilesOrNone) {
         FileSet::beforeStep = nullptr;
         return std::pair(committed, set.failure());
     };
-    // Three new files, two second names for the old ones, the journal, three renames, and
-    // the second names and the journal removed: the set is whole after the tenth step.
+    // Three new files, two second names, the journal, three renames: whole after step ten.
     for (const bool onwards : {false, true})
         for (int step = 1; step <= 13; ++step) {
             oldSet();
@@ -249,8 +245,7 @@ TEST(FileSet, ReplacesAllItsFilesOrNone) {
     EXPECT_EQ(folderContents(dir.path()), before);
 }
 
-// What a running writer leaves is its own; what one that ended left goes, and its journal
-// moves nothing out of the folder. A pipe for a journal is not waited on.
+// What an ended writer left goes, its journal moving nothing out of the folder; a pipe is not waited on.
 TEST(FileSet, SettlesOnlyWhatEndedWritersLeft) {
     QTemporaryDir dir;
     const QString ended = "~999999999~0badf00d", running = "~1~0badf00d";

@@ -47,9 +47,8 @@ TEST_F(NewLevelDialog, RandomNamesAndSizes) {
     EXPECT_EQ(std::pair(form.name(), form.chosenName()), std::pair(QString(" Fjord"), QString("Fjord")));
 }
 
-// Any number is taken to the nearest whole pixel, a tie to the even one; text that is no
-// number, zero and negatives make no level. The memory the editor may use bounds the level
-// too: two layers and one more beside the history's 256 MB.
+// Numbers go to the nearest pixel, a tie to the even one. The memory bounds the level too:
+// two layers and one more beside the history's 256 MB.
 TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
     // clang-format off
     for (auto [w, h, ok, size] : {std::tuple{"0", "100", false, QSize()}, {"0.4", "100", false, QSize()},

@@ -43,8 +43,7 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
         {kBlack, kWater, kBehindWall, kWall, rgb(0, 0, 254), kWhite, kPlatformFSA, kPlatformFS, kExplosive}));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 9, 0, 1, 0, 132, 0, 1, 64, 128, 134, 129, 131, 132}));
 
-    // 192 colours (x, 0, 0) fill the palette, each written once; 65 more run on in the last entry,
-    // nearest to both.
+    // 192 colours (x, 0, 0) fill the palette; 65 more run on in the last entry, nearest to both.
     level.colourLayer().setBackgroundPicture(
         generated(257, 1, [](int x) { return x < 192 ? rgb(x, 0, 0) : rgb(191, 0, x % 2); }));
     QByteArray expected = tag + bytesOf({1, 1, 1, 1, 1, 0, 191});
@@ -101,8 +100,7 @@ TEST(ColourTable, NearestEntryIsTheFirstAtTheLeastDistance) {
     EXPECT_EQ(snapToMaterial(rgb(0, 0, 255)), kPlatformFSA); // as near to red: the later material wins
 }
 
-// A header is believed only as far as the file's bytes reach, and never past the largest
-// picture the editor reads; a damaged file is refused saying where it breaks.
+// A header is believed only as far as the file's bytes reach; damage is told where it is.
 TEST(GameFormat, DecodeRefusesWhatTheBytesCannotHold) {
     const QByteArray whole = gameFileHeader(1, 3, 2, 0) + bytesOf({10, 20, 30, 0, 5}); // 3 x 2 of one colour
     QString why;

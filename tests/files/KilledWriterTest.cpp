@@ -55,9 +55,8 @@ TEST(KilledWriterChild, WritesTheNewSet) {
     std::printf("steps %d\n", steps);
 }
 
-// A save, an export and a recovery copy killed before each of their steps, over an old
-// set and where there was none: the next touch reads back the whole old set or the whole
-// new one, and leaves no other file.
+// Killed before any step, over an old set or none: the next touch leaves the whole old
+// set or the whole new one, and no other file.
 TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
     for (const Kind kind : {Kind::Save, Kind::Export, Kind::Recovery})
         for (const bool overOld : {true, false}) {

@@ -119,8 +119,8 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     EXPECT_EQ(std::pair(e->level().name(), e->view().navigatorScale()),
               std::pair(QString("castle"), 120.0f / 101));
 
-    // A cancelled save keeps the unsaved work, and so does a set with a broken member, which is not
-    // taken; a file that is gone loads nothing, yet leaves nothing to save.
+    // A cancelled save and a set with a broken member keep the unsaved work; a file that is
+    // gone loads nothing, yet leaves nothing to save.
     e->level().setUnsavedChanges(true);
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->saveLevel());
@@ -132,8 +132,7 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     EXPECT_EQ(e->level().name(), "castle");
 }
 
-// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old: a
-// level loaded from a GIF, painted and saved loads back as saved.
+// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
 TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
     const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";
     ASSERT_TRUE(QFile::copy(VORTAN_TEST_DATA "/pictures/gif-opaque.gif", gif));

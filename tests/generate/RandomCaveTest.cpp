@@ -8,8 +8,8 @@ using Pair = std::pair<float, float>;
 using Region = std::function<bool(int x, int y)>;
 constexpr Colour kRock = rgb(55, 100, 120);
 
-// A new cave, both sides from `size`, its walls of roughness 1 steady but for the first step of the
-// top, bottom, left and right wall; then the rocks and the water. Every draw is taken, and no other.
+// A cave, both sides from `size`, walls steady but for the first step of the top, bottom,
+// left and right wall; then the rocks and the water. Every draw is taken, and no other.
 static std::unique_ptr<LevelDocument> cave(float size, const std::array<Pair, 4>& first,
                                            const std::deque<float>& rocks, const std::deque<float>& water,
                                            Colour wallColour = kRock) {

@@ -2,8 +2,7 @@
 
 using namespace vortan::test;
 
-// Zoomed, (width + 6) div 6 columns of 6 x 6 blocks cover the viewport; a narrower layer
-// leaves some black.
+// Zoomed, (width + 6) div 6 columns of 6 x 6 blocks; a narrower layer leaves some black.
 TEST(Viewport, ScrollingClampsRoundsAndZooms) {
     // clang-format off
     for (auto [viewportWidth, viewportHeight, levelWidth, zoomed, x, y, xOffset, yOffset] : {
