@@ -15,10 +15,10 @@ static QString savedLevel(TestEditor& e, const QString& name) {
     e.newLevel(90, 70);
     const Colour materials[] = {kWall, kBehindWall, kWater, kPlatformFS, kPlatformFSA, kExplosive};
     for (int i = 0; i < 6; ++i) {
-        e->level().colourLayer().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, rgb(40 * i, 255 - 30 * i, 7));
-        e->level().materialMap().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
+        e.colour().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, rgb(40 * i, 255 - 30 * i, 7));
+        e.map().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
     }
-    e->level().setName(name);
+    e.level().setName(name);
     e.choose(e.folder.filePath("levels/" + name));
     EXPECT_TRUE(e->saveLevel());
     return e.folder.filePath("levels/" + name + ".level.bmp");
@@ -65,8 +65,8 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     }
     EXPECT_EQ(run.out.trimmed(), written.join('\n'));
     const QString out = game.folder.filePath("decoded.bmp");
-    for (const auto& [file, expected] : {std::pair{"level09.quox", &fresh->level().colourLayer()},
-                                         {"levelm09.quox", &fresh->level().materialMap()}}) {
+    for (const auto& [file, expected] :
+         {std::pair{"level09.quox", &fresh.colour()}, {"levelm09.quox", &fresh.map()}}) {
         ASSERT_EQ(shell.run({"decode", game.gfx + file, out}).status, 0);
         EXPECT_TRUE(sameImage(expected->image(), *loadPicture(out))) << file;
     }
@@ -101,13 +101,13 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
         e->saveLevel();
         return shell.run({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
     };
-    const Outcome stray = broken("Stray", [&] { e->level().materialMap().setPixel(30, 60, rgb(1, 2, 3)); });
+    const Outcome stray = broken("Stray", [&] { e.map().setPixel(30, 60, rgb(1, 2, 3)); });
     EXPECT_TRUE(stray.status == 1 && stray.out.contains("No material: 1 pixels, the first at (30, 60)"));
-    const Outcome open = broken("Open", [&] { e->level().materialMap().setPixel(0, 0, kBlack); });
+    const Outcome open = broken("Open", [&] { e.map().setPixel(0, 0, kBlack); });
     EXPECT_TRUE(open.status == 0 && open.out.contains("Wall frame: open at 1 pixels"));
     const Outcome colourful = broken("Colourful", [&] {
         for (int i = 0; i < 200; ++i)
-            e->level().colourLayer().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));
+            e.colour().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));
     });
     EXPECT_TRUE(colourful.status == 1 && colourful.out.contains("Colours: 208 of the 192"))
         << colourful.out.toStdString();

@@ -8,7 +8,7 @@ using namespace vortan::test;
 TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
     TestEditor e;
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - EMPTY");
-    EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e->level().materialMap().image()));
+    EXPECT_TRUE(sameImage(filledImage(821, 669, kBlack), e.map().image()));
     EXPECT_TRUE(e->mayClose());
     EXPECT_FALSE(e->start()); // a second start ends the program
 
@@ -36,7 +36,7 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
 
 TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
     TestEditor e;
-    e->level().setUnsavedChanges(true);
+    e.level().setUnsavedChanges(true);
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::Yes, MsgAnswer::No};
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->mayClose());
@@ -65,7 +65,7 @@ TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
 
 TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
     TestEditor e;
-    e->view().scrollTo(e->level(), 30, 40);
+    e->view().scrollTo(e.level(), 30, 40);
     e.ui.newLevelScripts = {[](NewLevelForm& f) {
                                 f.setName("  Cave ");
                                 f.setWidthText("100");
@@ -76,25 +76,24 @@ TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
     e->newLevel();
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - Cave");
     // Framed, scrolled home, the viewport shrunk to the level; 54 / (100 / 101) + 2 rows of navigator.
-    EXPECT_EQ(std::tuple(e->level().materialMap().pixelAt(16, 25), e->view().xOffset(),
-                         e->controls().viewportOuter, e->view().navigatorOuterHeight()),
+    EXPECT_EQ(std::tuple(e.map().pixelAt(16, 25), e->view().xOffset(), e->controls().viewportOuter,
+                         e->view().navigatorOuterHeight()),
               std::tuple(kWall, 0, QSize(104, 54), 57));
-    EXPECT_TRUE(sameImage(e->level().colourLayer().image(), e->view().viewport().image()));
-    EXPECT_TRUE(e->level().hasUnsavedChanges() && e->view().navigatorStale());
+    EXPECT_TRUE(sameImage(e.colour().image(), e->view().viewport().image()));
+    EXPECT_TRUE(e.level().hasUnsavedChanges() && e->view().navigatorStale());
     e.ui.answers = {MsgAnswer::No};
     e->newLevel(); // cancelled: everything stays
-    EXPECT_EQ(e->level().width(), 100);
+    EXPECT_EQ(e.level().width(), 100);
 
     e->showView(View::Shown::Map);
     e.random->draws = {0.5f, 0.25f, 0.0f, 0.0f}; // 1140 x 640, "Magnificent Castle"
     e.ui.answers = {MsgAnswer::No};
     e->randomLevel();
     EXPECT_EQ(
-        std::tuple(e->view().shown(), e->level().width(), e->level().height(), e->controls().title),
+        std::tuple(e->view().shown(), e.level().width(), e.level().height(), e->controls().title),
         std::tuple(View::Shown::Level, 1140, 640, QString("VORTAN Level Editor 1.0 - Magnificent Castle")));
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
-    EXPECT_TRUE(
-        sameImage(e->level().colourLayer().image().copy(0, 0, 623, 516), e->view().viewport().image()));
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
+    EXPECT_TRUE(sameImage(e.colour().image().copy(0, 0, 623, 516), e->view().viewport().image()));
 
     e->showView(View::Shown::Thumbnail); // the Thumbnail view shows a new level at once
     e.ui.answers = {MsgAnswer::No};
@@ -112,11 +111,11 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
                            [](OptionsForm& f) { f.cancel(); }};
     e->renameLevel();
     EXPECT_EQ(e->controls().title, "VORTAN Level Editor 1.0 - Vault");
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
     e->showView(View::Shown::Thumbnail);
     EXPECT_EQ(e->view().thumbnail().pixelAt(24, 48), kWhite); // nothing changed: not built
     e->renameLevel(); // cancelled, yet the thumbnail is drawn with the name at once
-    EXPECT_EQ(std::pair(e->level().name(), e->view().thumbnail().pixelAt(24, 48)),
+    EXPECT_EQ(std::pair(e.level().name(), e->view().thumbnail().pixelAt(24, 48)),
               std::pair(QString("Vault"), kBlack));
     e->showHelp();
     EXPECT_EQ(e.ui.openedDocuments, std::vector<QString>{QDir(e.folder.path()).filePath("Help.htm")});
@@ -124,18 +123,17 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
 
 TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
     TestEditor e(60, 600);
-    Picture& colour = e->level().colourLayer();
+    Picture& colour = e.colour();
     colour.fillRect(17, 17, 42, 582, kBlack);
     colour.setPixel(20, 20, rgb(1, 0, 0));
-    e->level().materialMap().fillRect(30, 30, 40, 40, kWater); // lost: the map goes back to black
+    e.map().fillRect(30, 30, 40, 40, kWater); // lost: the map goes back to black
     e->showView(View::Shown::Map);
     e->levelToMap();
-    EXPECT_TRUE(pixelsAre(e->level().materialMap(),
-                          [&](int x, int y) { return colour.pixelAt(x, y) != kBlack ? kWall : kBlack; }));
     EXPECT_TRUE(
-        sameImage(e->level().materialMap().image().copy(0, 0, 60, 516), e->view().viewport().image()));
+        pixelsAre(e.map(), [&](int x, int y) { return colour.pixelAt(x, y) != kBlack ? kWall : kBlack; }));
+    EXPECT_TRUE(sameImage(e.map().image().copy(0, 0, 60, 516), e->view().viewport().image()));
     EXPECT_EQ(e->controls().red, "100%");
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
 }
 
 TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet) {
@@ -149,14 +147,13 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
         e->loadLevel();
     };
     load(View::Shown::Map);
-    EXPECT_EQ(e->level().name(), "photo");
-    EXPECT_TRUE(sameImage(filledImage(160, 70, rgb(9, 8, 7)), e->level().materialMap().image()));
+    EXPECT_EQ(e.level().name(), "photo");
+    EXPECT_TRUE(sameImage(filledImage(160, 70, rgb(9, 8, 7)), e.map().image()));
     // The colour layer keeps its pixels.
-    EXPECT_EQ(std::pair(e->level().colourLayer().pixelAt(100, 50), e->level().width()),
-              std::pair(kBlack, 160));
-    e->level().setName("Kept");
+    EXPECT_EQ(std::pair(e.colour().pixelAt(100, 50), e.level().width()), std::pair(kBlack, 160));
+    e.level().setName("Kept");
     load(View::Shown::Thumbnail);
-    EXPECT_EQ(std::pair(e->level().name(), e->view().thumbnail().pixelAt(5, 5)),
+    EXPECT_EQ(std::pair(e.level().name(), e->view().thumbnail().pixelAt(5, 5)),
               std::pair(QString("Kept"), rgb(9, 8, 7)));
 
     // The disk fills up at the thumbnail: the older set stays whole beside no new file.
@@ -164,7 +161,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     ASSERT_TRUE(e->saveLevel());
     const QStringList before = folderContents(folder);
     e.newLevel(200, 100); // 60054 bytes a layer; the thumbnail 102006
-    e->level().setUnsavedChanges(true);
+    e.level().setUnsavedChanges(true);
     {
         FileSizeLimit limit(80000);
         e.choose(folder + "castle.bmp");
@@ -172,7 +169,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
         EXPECT_FALSE(e->saveLevel());
     }
     EXPECT_EQ(folderContents(folder), before);
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
     ASSERT_EQ(e.ui.messages.size(), 1u);
     EXPECT_EQ(e.ui.messages[0].title + e.ui.messages[0].text,
               " Level not saved Your level could not be saved; it is still unsaved.\n\r" + folder +
@@ -182,7 +179,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     e.choose(e.folder.filePath("file/castle.bmp"));
     e.ui.answers = {MsgAnswer::OK};
     EXPECT_FALSE(e->saveLevel());
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
     EXPECT_TRUE(e.ui.messages.at(1).text.endsWith("\n\r" + e.folder.filePath("file/castle.level.bmp") + ": " +
                                                   qt_error_string(ENOTDIR)));
 }

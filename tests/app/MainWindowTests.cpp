@@ -82,7 +82,7 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     EXPECT_TRUE(w.viewButtons[0]->isChecked() && !w.materialBrush->isVisible() && !w.thumbnail->isVisible());
     EXPECT_EQ(w.viewport->geometry(), QRect(QPoint(120, 24), viewportOuterSize(w.outerSize(), {825, 673})));
     // A smaller window: the viewport follows it and shows the level again.
-    e->level().colourLayer().fillRect(0, 0, 820, 668, rgb(10, 20, 30));
+    e.colour().fillRect(0, 0, 820, 668, rgb(10, 20, 30));
     w.resize(500, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.viewport->size(), viewportOuterSize(w.outerSize(), {825, 673}));
@@ -91,7 +91,7 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
 
 TEST_F(Window, MouseKeysAndButtonsReachTheEditor) {
     QTest::mouseClick(w.viewport, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
-    EXPECT_EQ(e->level().colourLayer().pixelAt(200, 150), rgb(55, 100, 120));
+    EXPECT_EQ(e.colour().pixelAt(200, 150), rgb(55, 100, 120));
     w.viewport->setFocus();
     QTest::keyClick(w.viewport, Qt::Key_6, Qt::KeypadModifier);
     emit w.materialList->activated(2);
@@ -114,18 +114,18 @@ TEST_F(Window, NoStrokeOutlivesItsStep) {
         QMouseEvent event(type, at, w.viewport->mapToGlobal(at), button, held, Qt::NoModifier);
         QApplication::sendEvent(w.viewport, &event);
     };
-    const QImage fresh = e->level().colourLayer().image().copy();
+    const QImage fresh = e.colour().image().copy();
     mouse(QEvent::MouseButtonPress, {-1, 40}, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, {60, 60}, Qt::NoButton, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, {60, 60}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_TRUE(sameImage(fresh, e->level().colourLayer().image()));
+    EXPECT_TRUE(sameImage(fresh, e.colour().image()));
     mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(e->level().colourLayer().pixelAt(120, 100), rgb(55, 100, 120));
+    EXPECT_EQ(e.colour().pixelAt(120, 100), rgb(55, 100, 120));
     QTest::keyClick(w.viewport, Qt::Key_Backspace);
     mouse(QEvent::MouseMove, {150, 150}, Qt::NoButton, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, {150, 150}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_TRUE(sameImage(fresh, e->level().colourLayer().image()));
+    EXPECT_TRUE(sameImage(fresh, e.colour().image()));
 }
 
 TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
@@ -148,12 +148,12 @@ TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
     for (const auto& [command, script, clicked] : steps) {
         if (clicked == w.materialBrush) QTest::mouseClick(w.viewButtons[1], Qt::LeftButton);
         if (clicked == w.colourBrush) QTest::mouseClick(w.viewButtons[0], Qt::LeftButton);
-        e->level().setUnsavedChanges(false);
+        e.level().setUnsavedChanges(false);
         script();
         QTest::mouseClick(clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCoreApplication::processEvents();
         EXPECT_TRUE(ui.choices.empty()) << command;
-        e->view().scrollTo(e->level(), 0, 0);
+        e->view().scrollTo(e.level(), 0, 0);
         ASSERT_EQ(QApplication::focusWidget(), w.viewport) << command;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
         EXPECT_GT(e->view().xOffset(), 0) << command;
@@ -176,7 +176,7 @@ TEST_F(Window, NothingElseTakesInputWhileACommandRuns) {
         }
         QCoreApplication::processEvents();
     });
-    e->view().scrollTo(e->level(), 100, 100);
+    e->view().scrollTo(e.level(), 100, 100);
     for (QPushButton* command : {w.levelToMapButton, w.exportButton}) {
         clicked = false;
         e.choose(game.gfx + "level09t.quox");
@@ -191,24 +191,24 @@ TEST_F(Window, NothingElseTakesInputWhileACommandRuns) {
 
 TEST_F(Window, ADroppedLevelLoadsAsLoadWould) {
     e.newLevel(60, 40);
-    e->level().materialMap().fillRect(5, 5, 20, 20, kWater);
-    const QImage map = e->level().materialMap().image();
+    e.map().fillRect(5, 5, 20, 20, kWater);
+    const QImage map = e.map().image();
     e.choose(e.folder.filePath("levels/Dropped 2.5"));
     ASSERT_TRUE(e->saveLevel());
     const QString member = e.folder.filePath("levels/Dropped 2.5.map.bmp"),
                   notes = e.folder.filePath("a.txt");
     writeFile(notes, "x");
     e.newLevel(30, 30);
-    e->level().setUnsavedChanges(true);
+    e.level().setUnsavedChanges(true);
     for (const QStringList& refused : {QStringList{notes}, {member, member}, {e.folder.filePath("gone.bmp")}})
         EXPECT_FALSE(takesDrag(w, refused));
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    EXPECT_TRUE(takesDrag(w, {member}) && e->level().width() == 30); // the user kept the level
+    EXPECT_TRUE(takesDrag(w, {member}) && e.level().width() == 30); // the user kept the level
     EXPECT_TRUE(takesDrag(w, {member}));
     EXPECT_EQ(e.ui.messages.size(), 2u); // asked each time
     EXPECT_EQ(w.windowTitle(), "VORTAN Level Editor 1.0 - Dropped 2.5");
-    EXPECT_TRUE(sameImage(map, e->level().materialMap().image()));
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(sameImage(map, e.map().image()));
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
     EXPECT_EQ(QApplication::focusWidget(), w.viewport);
 }
 

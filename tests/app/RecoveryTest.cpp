@@ -22,7 +22,7 @@ static void paintIn(TestEditor& e, const QString& folder, int x = 150, const QSt
     e.newLevel(300, 200);
     e.click({double(x), 100});
     if (name.isEmpty()) return;
-    e->level().setName(name);
+    e.level().setName(name);
     e.keepCopy();
 }
 
@@ -70,8 +70,8 @@ TEST(Recovery, AKilledEditorsLevelComesBack) {
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::Yes});
     ASSERT_EQ(asked.size(), 1);
     EXPECT_TRUE(asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
-    EXPECT_TRUE(hasLayers(e->level(), layersOf(painted->level())));
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
 
     // Saved work leaves no copy.
     e.choose(e.folder.filePath("kept"));
@@ -89,7 +89,7 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
         TestEditor older, newer;
         paintIn(older, folder.path(), 100, "older");
         paintIn(newer, folder.path(), 200, "newer");
-        olderLevel = older->level().colourLayer().image();
+        olderLevel = older.colour().image();
     } // both end with their work unsaved
     TestEditor running, e, third;
     paintIn(running, folder.path(), 150, "running");
@@ -99,8 +99,8 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
     ASSERT_EQ(asked.size(), 2);
     EXPECT_TRUE(asked[0].startsWith("Recover the unsaved level 'newer' from "));
     EXPECT_TRUE(asked[1].startsWith("Recover the unsaved level 'older' from "));
-    EXPECT_EQ(e->level().name(), "older");
-    EXPECT_TRUE(sameImage(olderLevel, e->level().colourLayer().image()));
+    EXPECT_EQ(e.level().name(), "older");
+    EXPECT_TRUE(sameImage(olderLevel, e.colour().image()));
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"})); // No removed the newer one
 
     // e's own copy takes the place of the older.
@@ -139,7 +139,7 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
                                   "/unreadable/copy-") &&
                 asked[0].contains("recovery.map.bmp: "))
         << asked[0].toStdString();
-    EXPECT_EQ(e->level().name(), "two\nlines %1");
+    EXPECT_EQ(e.level().name(), "two\nlines %1");
     const QDir aside(folder.filePath("unreadable"));
     EXPECT_EQ(aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
     for (const QString& copy : aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot))

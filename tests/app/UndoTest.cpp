@@ -17,55 +17,55 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
         [&] { e.ui.choices = {std::nullopt}; e->exportToGame(); }, // cancelled, but the frame is back in the map
     };
     // clang-format on
-    std::vector<Layers> states{layersOf(e->level())};
+    std::vector<Layers> states{layersOf(e.level())};
     for (const auto& edit : edits) {
         edit();
-        states.push_back(layersOf(e->level()));
-        EXPECT_FALSE(hasLayers(e->level(), states[states.size() - 2]))
+        states.push_back(layersOf(e.level()));
+        EXPECT_FALSE(hasLayers(e.level(), states[states.size() - 2]))
             << states.size(); // each edit changed it
     }
     // No gap along the stroke: the level pixels on its way from (60, 60) to (240, 150) are painted.
     for (int x = 60; x <= 240; ++x)
         EXPECT_EQ(states[1].first.pixel(x, 60 + (x - 60) / 2) & 0xFFFFFF, toPixel(kWater) & 0xFFFFFF) << x;
     for (int i = int(states.size()) - 2; i >= 0; --i) {
-        e->level().setUnsavedChanges(false);
+        e.level().setUnsavedChanges(false);
         e.key(Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_TRUE(hasLayers(e->level(), states[size_t(i)])) << "undo to " << i;
-        EXPECT_TRUE(e->level().hasUnsavedChanges() && e->view().navigatorStale());
+        EXPECT_TRUE(hasLayers(e.level(), states[size_t(i)])) << "undo to " << i;
+        EXPECT_TRUE(e.level().hasUnsavedChanges() && e->view().navigatorStale());
     }
     e.key(Qt::Key_Z, Qt::ControlModifier); // nothing older than the new level
-    EXPECT_TRUE(hasLayers(e->level(), states[0]));
+    EXPECT_TRUE(hasLayers(e.level(), states[0]));
     for (size_t i = 1; i < states.size(); ++i) {
         e.key(i % 2 ? Qt::Key_Y : Qt::Key_Z,
               i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
-        EXPECT_TRUE(hasLayers(e->level(), states[i])) << "redo to " << i;
+        EXPECT_TRUE(hasLayers(e.level(), states[i])) << "redo to " << i;
     }
     EXPECT_TRUE(sameImage(states.back().first, e->view().viewport().image()));
 }
 
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     TestEditor e(300, 200);
-    const Layers fresh = layersOf(e->level());
+    const Layers fresh = layersOf(e.level());
     e.click({100, 100});
-    const Layers painted = layersOf(e->level());
+    const Layers painted = layersOf(e.level());
     e.key(Qt::Key_Backspace);
     e.key(Qt::Key_Backspace); // nothing more
-    EXPECT_TRUE(hasLayers(e->level(), fresh));
+    EXPECT_TRUE(hasLayers(e.level(), fresh));
     e.key(Qt::Key_Z, Qt::ControlModifier); // takes the Backspace back
-    EXPECT_TRUE(hasLayers(e->level(), painted));
+    EXPECT_TRUE(hasLayers(e.level(), painted));
     e.key(Qt::Key_Backspace); // waits for the next press
-    EXPECT_TRUE(hasLayers(e->level(), painted));
+    EXPECT_TRUE(hasLayers(e.level(), painted));
     e->showView(View::Shown::Map); // a view switch marks the state too
     e->pressInViewport(Qt::RightButton, {}, {100, 100});
     e.key(Qt::Key_Backspace);
-    EXPECT_TRUE(hasLayers(e->level(), painted));
+    EXPECT_TRUE(hasLayers(e.level(), painted));
 
     // A load starts afresh: nothing to undo into the level before.
     savePicture(Picture(50, 40, kWhite), e.folder.filePath("white.bmp"));
     e.ui.answers = {MsgAnswer::No};
     e.choose(e.folder.filePath("white.bmp"));
     e->loadLevel();
-    EXPECT_FALSE(e->level().history().canUndo());
+    EXPECT_FALSE(e.level().history().canUndo());
 
     // Backspace puts the map of the last press back as the one Level -> Map clears to, even
     // when the layers are as they were: the middle press marks the painted state.
@@ -81,31 +81,29 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     e.click({100, 100}, Qt::MiddleButton);
     e.key(Qt::Key_Backspace);
     e->levelToMap();
-    EXPECT_EQ(
-        std::pair(e->level().colourLayer().pixelAt(100, 100), e->level().materialMap().pixelAt(100, 100)),
-        std::pair(kBlack, kWall));
+    EXPECT_EQ(std::pair(e.colour().pixelAt(100, 100), e.map().pixelAt(100, 100)), std::pair(kBlack, kWall));
 }
 
 // A key, a view switch, the zoom box or a command while the button is held ends the stroke
 // as its own step and acts; the moves after it paint nothing.
 TEST(Undo, NoStrokeOutlivesItsStep) {
     TestEditor e(400, 300);
-    const Layers fresh = layersOf(e->level());
+    const Layers fresh = layersOf(e.level());
     auto undoAll = [&] {
-        while (e->level().history().canUndo())
+        while (e.level().history().canUndo())
             e.key(Qt::Key_Z, Qt::ControlModifier);
     };
     // A press on the frame opens nothing: Backspace still goes back to the last press taken.
     e.click({150, 150});
     for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
-        const Layers before = layersOf(e->level());
-        const int steps = e->level().history().steps();
+        const Layers before = layersOf(e.level());
+        const int steps = e.level().history().steps();
         e.drag({frame, {100, 100}, {140, 120}});
-        EXPECT_TRUE(hasLayers(e->level(), before));
-        EXPECT_EQ(e->level().history().steps(), steps);
+        EXPECT_TRUE(hasLayers(e.level(), before));
+        EXPECT_EQ(e.level().history().steps(), steps);
     }
     e.key(Qt::Key_Backspace);
-    EXPECT_TRUE(hasLayers(e->level(), fresh));
+    EXPECT_TRUE(hasLayers(e.level(), fresh));
     undoAll();
 
     // What is left: Backspace and Ctrl+Z take the stroke back whole.
@@ -125,21 +123,21 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
     for (const auto& [name, leaves, trigger] : triggers) {
         SCOPED_TRACE(name);
         e.drag({{100, 100}, {130, 100}}, true);
-        const Layers stroked = layersOf(e->level());
-        EXPECT_FALSE(hasLayers(e->level(), fresh));
+        const Layers stroked = layersOf(e.level());
+        EXPECT_FALSE(hasLayers(e.level(), fresh));
         trigger();
-        const Layers after = layersOf(e->level());
+        const Layers after = layersOf(e.level());
         for (QPointF at : {QPointF(200, 150), QPointF(30, 180), QPointF(36, 180)})
             e->moveInViewport(Qt::LeftButton, {}, at);
         e->releaseInViewport();
         e->moveInViewport(Qt::RightButton, {}, {100, 100}); // after the release too
-        EXPECT_TRUE(hasLayers(e->level(), after));
-        EXPECT_TRUE(hasLayers(e->level(), leaves == Nothing ? fresh : leaves == TheStroke ? stroked : after));
+        EXPECT_TRUE(hasLayers(e.level(), after));
+        EXPECT_TRUE(hasLayers(e.level(), leaves == Nothing ? fresh : leaves == TheStroke ? stroked : after));
         undoAll();
-        EXPECT_TRUE(hasLayers(e->level(), fresh));
+        EXPECT_TRUE(hasLayers(e.level(), fresh));
         e->setZoomed(false);
         e->showView(View::Shown::Level);
-        e->level().setUnsavedChanges(false);
+        e.level().setUnsavedChanges(false);
     }
 }
 
@@ -184,11 +182,11 @@ TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
     e->moveInViewport(Qt::NoButton, {}, {300, 200}); // the preview's square
     e->moveInViewport(Qt::NoButton, {}, {310, 200}); // its old and new squares
     EXPECT_EQ(repainted, (std::vector<QRect>{{58, 58, 85, 85}, {258, 158, 85, 85}, {258, 158, 95, 85}}));
+    // clang-format off
     for (auto [angle, modifiers, x, y] : {std::tuple{QPoint(0, -240), Qt::NoModifier, 0, 100},
-                                          {QPoint(0, 120), Qt::NoModifier, 0, 50},
-                                          {QPoint(0, -120), Qt::ShiftModifier, 50, 50},
-                                          {QPoint(-60, 0), Qt::NoModifier, 50, 50},
-                                          {QPoint(-60, 0), Qt::NoModifier, 100, 50}}) {
+             {QPoint(0, 120), Qt::NoModifier, 0, 50}, {QPoint(0, -120), Qt::ShiftModifier, 50, 50},
+             {QPoint(-60, 0), Qt::NoModifier, 50, 50}, {QPoint(-60, 0), Qt::NoModifier, 100, 50}}) {
+        // clang-format on
         e->wheelInViewport(angle, modifiers);
         EXPECT_EQ(QPoint(e->view().xOffset(), e->view().yOffset()), QPoint(x, y));
     }

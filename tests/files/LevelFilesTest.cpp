@@ -25,12 +25,11 @@ TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
     onDisk.take(0, 11);
     for (const char* name : {"level12.quox", "levelm13.quox", "level14t.quox"}) // one file takes a number
         writeFile(gfx + name, "x");
-    e->level().materialMap().fillRect(0, 0, 119, 89, kBlack);
+    e.map().fillRect(0, 0, 119, 89, kBlack);
     e.ui.choices = {std::nullopt};
     e->exportToGame(); // cancelled: the map is framed all the same
-    EXPECT_TRUE(pixelsAre(e->level().materialMap(), [](int x, int y) {
-        return x < 17 || y < 17 || x >= 104 || y >= 74 ? kWall : kBlack;
-    }));
+    EXPECT_TRUE(pixelsAre(
+        e.map(), [](int x, int y) { return x < 17 || y < 17 || x >= 104 || y >= 74 ? kWall : kBlack; }));
     const DialogSettings d = e.ui.dialogsShown.back();
     EXPECT_EQ(d.path + d.filter + d.initialFolder, "level15t.quoxVORTAN Levels (*t.quox)|*t.quox" + gfx);
 
@@ -75,9 +74,9 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
 
     onDisk.take(0, 9);
     const QStringList before = folderContents(gfx);
-    e->level().colourLayer().resize(6000, 10); // a level image far larger than its thumbnail
+    e.colour().resize(6000, 10); // a level image far larger than its thumbnail
     for (int i = 0; i < 6000 * 10; ++i)
-        e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
+        e.colour().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
         e.choose(gfx + "level09t.quox");
@@ -92,17 +91,17 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text,
               " Level not exported Your level could not be written into the game.\n\r" + gfx +
                   "level09.quox: " + qt_error_string(EFBIG));
-    e->level().colourLayer().setBackgroundPicture(filledImage(65536, 1, kBlack));
+    e.colour().setBackgroundPicture(filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
 
 TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
-    e->level().materialMap().fillRect(40, 40, 60, 60, kWater);
-    e->level().setName("castle");
-    e->level().setUnsavedChanges(true);
+    e.map().fillRect(40, 40, 60, 60, kWater);
+    e.level().setName("castle");
+    e.level().setUnsavedChanges(true);
     run(&Editor::saveLevel, levels + "castle.bmp");
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
     const DialogSettings d = e.ui.dialogsShown.back();
     EXPECT_EQ(
         std::tuple(d.title + d.path + d.defaultSuffix, d.filterIndex, d.initialFolder + "/", d.filter),
@@ -112,24 +111,24 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
                 "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif")));
     EXPECT_EQ(QDir(levels).entryList(QDir::Files),
               QStringList({"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
-    const Layers saved = layersOf(e->level());
+    const Layers saved = layersOf(e.level());
     e.newLevel(300, 200);
     run(&Editor::loadLevel, levels + "castle.map.bmp");
-    EXPECT_TRUE(hasLayers(e->level(), saved));
-    EXPECT_EQ(std::pair(e->level().name(), e->view().navigatorScale()),
+    EXPECT_TRUE(hasLayers(e.level(), saved));
+    EXPECT_EQ(std::pair(e.level().name(), e->view().navigatorScale()),
               std::pair(QString("castle"), 120.0f / 101));
 
     // A cancelled save and a set with a broken member keep the unsaved work; a file that is
     // gone loads nothing, yet leaves nothing to save.
-    e->level().setUnsavedChanges(true);
+    e.level().setUnsavedChanges(true);
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->saveLevel());
     writeFile(levels + "broken.thumb.bmp", "BM");
     run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
-    EXPECT_EQ(e->level().name(), "castle");
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
+    EXPECT_EQ(e.level().name(), "castle");
 }
 
 // Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
@@ -144,16 +143,16 @@ TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
     const QDateTime gifTime = QDateTime::currentDateTime().addSecs(-60);
     setModified(gif, gifTime);
     run(&Editor::loadLevel, gif);
-    const QImage fromGif = e->level().colourLayer().image();
-    e->level().colourLayer().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
-    e->level().setUnsavedChanges(true);
+    const QImage fromGif = e.colour().image();
+    e.colour().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
+    e.level().setUnsavedChanges(true);
     run(&Editor::saveLevel, levels + "G.bmp");
-    const QImage saved = e->level().colourLayer().image();
+    const QImage saved = e.colour().image();
     ASSERT_FALSE(sameImage(fromGif, saved));
     for (const auto& [bmpAfterGif, gifWins] : {std::pair{0, true}, {-1, true}, {1, false}}) {
         setModified(bmp, gifTime.addSecs(bmpAfterGif));
         run(&Editor::loadLevel, levels + "G.map.bmp");
-        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e->level().colourLayer().image())) << bmpAfterGif;
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e.colour().image())) << bmpAfterGif;
         EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, readLevelSet(levels + "G")->colour.value()));
     }
 }

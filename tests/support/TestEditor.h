@@ -24,6 +24,9 @@ struct TestEditor {
     TestEditor(int width, int height) : TestEditor() { newLevel(width, height); }
     Editor* operator->() { return editor.get(); }
     Editor& operator*() { return *editor; }
+    LevelDocument& level() { return editor->level(); }
+    Picture& colour() { return editor->level().colourLayer(); }
+    Picture& map() { return editor->level().materialMap(); }
     // A level of this size, as New makes it, without unsaved changes.
     void newLevel(int width, int height);
     // A press on the viewport and its release.

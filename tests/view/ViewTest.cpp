@@ -30,13 +30,13 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
 
 TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
     TestEditor e(808, 808); // 8 level pixels a navigator pixel
-    e->level().colourLayer().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
-    e->level().materialMap().fillRect(0, 0, 807, 807, kWater);
+    e.colour().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
+    e.map().fillRect(0, 0, 807, 807, kWater);
     e->refreshNavigatorIfStale(); // nothing said the level changed: no redraw
     EXPECT_EQ(e->view().navigator().pixelAt(60, 10), kBlack);
     e->view().markNavigatorStale();
     e->refreshNavigatorIfStale();
-    const Picture& layer = e->level().colourLayer();
+    const Picture& layer = e.colour();
     EXPECT_TRUE(pixelsAre(e->view().navigator(), [&](int x, int y) { return layer.pixelAt(8 * x, 8 * y); }));
     auto offset = [&] { return QPoint(e->view().xOffset(), e->view().yOffset()); };
     e->pressInNavigator({10, 5});
@@ -52,7 +52,7 @@ TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
     EXPECT_EQ(e->view().navigator().pixelAt(30, 10), kWater);
     for (bool changed : {false, true}) { // the Thumbnail view rebuilds it only after a change
         e->showView(View::Shown::Level);
-        e->level().setUnsavedChanges(changed);
+        e.level().setUnsavedChanges(changed);
         e->showView(View::Shown::Thumbnail);
         EXPECT_EQ(e->view().thumbnail().pixelAt(33, 48), changed ? kBlack : kWhite); // framed from column 33
     }
