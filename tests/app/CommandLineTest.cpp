@@ -165,10 +165,7 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
     EXPECT_EQ(folderContents(game.gfx), gameBefore);
     EXPECT_FALSE(QFileInfo::exists(at("out.bmp")) ||
                  QFileInfo::exists(shell.dataFolder() + "/gameFolder.txt"));
-}
-
-// Whatever the reason the display cannot be reached, the window says so and does not abort.
-TEST(CommandLine, AMissingDisplayIsToldNotAborted) {
+    // Whatever the reason the display cannot be reached, the window says so and does not abort.
     const std::tuple<const char*, const char*, QStringList> displays[] = {
         {nullptr, nullptr, {}},                                          // nothing set
         {nullptr, nullptr, {VORTAN_TEST_DATA "/pictures/bmp-8bit.bmp"}}, // a file to open is no command

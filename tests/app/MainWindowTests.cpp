@@ -89,24 +89,8 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     EXPECT_EQ(e->view().viewport().pixelAt(e->view().viewport().width() - 1, 5), rgb(10, 20, 30));
 }
 
-TEST_F(Window, MouseKeysAndButtonsReachTheEditor) {
-    QTest::mouseClick(w.viewport, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
-    EXPECT_EQ(e.colour().pixelAt(200, 150), rgb(55, 100, 120));
-    w.viewport->setFocus();
-    QTest::keyClick(w.viewport, Qt::Key_6, Qt::KeypadModifier);
-    emit w.materialList->activated(2);
-    EXPECT_EQ(std::pair(e->brush().radius(), e->brush().material()), std::pair(22, kWater));
-    w.viewButtons[2]->click();
-    EXPECT_FALSE(w.viewport->isVisible() || w.zoomBox->isVisible());
-    w.viewButtons[1]->click();
-    EXPECT_TRUE(w.materialBrush->isVisible() && !w.colourBrush->isVisible() && e->view().shownLayer() == 1);
-    // Closing asks about the unsaved work; Cancel keeps the window.
-    e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::No};
-    EXPECT_TRUE(!w.close() && w.close());
-}
-
 // Through the window: a drag from the viewport's frame paints nothing, nor does one after Backspace.
-TEST_F(Window, NoStrokeOutlivesItsStep) {
+TEST_F(Window, InputReachesTheEditorAndNoStrokeOutlivesItsStep) {
     auto mouse = [&](QEvent::Type type, QPoint inside, Qt::MouseButton button, Qt::MouseButtons held) {
         const QPointF at(inside + QPoint(kFrame, kFrame));
         QMouseEvent event(type, at, w.viewport->mapToGlobal(at), button, held, Qt::NoModifier);
@@ -124,6 +108,20 @@ TEST_F(Window, NoStrokeOutlivesItsStep) {
     mouse(QEvent::MouseMove, {150, 150}, Qt::NoButton, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, {150, 150}, Qt::LeftButton, Qt::NoButton);
     EXPECT_TRUE(sameImage(fresh, e.colour().image()));
+    // Mouse, keys and buttons reach the editor.
+    QTest::mouseClick(w.viewport, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
+    EXPECT_EQ(e.colour().pixelAt(200, 150), rgb(55, 100, 120));
+    w.viewport->setFocus();
+    QTest::keyClick(w.viewport, Qt::Key_6, Qt::KeypadModifier);
+    emit w.materialList->activated(2);
+    EXPECT_EQ(std::pair(e->brush().radius(), e->brush().material()), std::pair(22, kWater));
+    w.viewButtons[2]->click();
+    EXPECT_FALSE(w.viewport->isVisible() || w.zoomBox->isVisible());
+    w.viewButtons[1]->click();
+    EXPECT_TRUE(w.materialBrush->isVisible() && !w.colourBrush->isVisible() && e->view().shownLayer() == 1);
+    // Closing asks about the unsaved work; Cancel keeps the window.
+    e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::No};
+    EXPECT_TRUE(!w.close() && w.close());
 }
 
 TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
@@ -210,7 +208,7 @@ TEST_F(Window, ADroppedLevelLoadsAsLoadWould) {
                          (QWidget*)w.viewport)); // asked each time
 }
 
-TEST(Help, OpensWithoutABrowser) {
+TEST(QtDialogs, HelpOpensWithoutABrowserAndFiltersBecomeQtNameFilters) {
     QTemporaryDir bin;
     const QByteArray path = qgetenv("PATH"), opened = bin.filePath("opened").toLocal8Bit();
     const QString page = QCoreApplication::applicationDirPath() + "/Help.htm";
@@ -241,9 +239,7 @@ TEST(Help, OpensWithoutABrowser) {
         QTest::keyClick(help.get(), Qt::Key_Return);
         EXPECT_TRUE(help->source().fragment() == "keys" && help->verticalScrollBar()->value() > 0);
     }
-}
-
-TEST(FileDialogs, FiltersBecomeQtNameFilters) {
+    // File filters become Qt's name filters.
     EXPECT_EQ(QtUserDialogs::nameFilters("Pictures (*.bmp;*.gif)|*.bmp;*.gif"),
               QStringList{"Pictures (*.bmp *.gif)"});
     EXPECT_EQ(QtUserDialogs::nameFilters("Level|*.level.bmp|All|*.*"),

@@ -16,7 +16,7 @@ using namespace vortan::test;
 constexpr Colour kRed = rgb(255, 0, 0), kGreen = rgb(0, 255, 0), kBlue = rgb(0, 0, 255);
 
 // The pixels (x, y) each line sets on 8 x 8, which at (-3, -3) on 4 x 4 are cut the same.
-TEST(Picture, LinesLeaveTheirEndOutAndAreCutToThePicture) {
+TEST(Picture, LinesLeaveTheirEndOutDiscsRoundTheirCentreAndBothAreCut) {
     // clang-format off
     const float ends[][4] = {{0, 0, 3, 0}, {3, 1, 0, 1}, {1, 0, 1, 3}, {2, 3, 2, 0}, {0, 0, 5, 5}, {0, 0, 2, 6},
                              {6, 7, 0, 1}, {7, 2, 1, 0}, {2, 2, 2, 2}, {1.2f, 2, 0.8f, 2}, {2.5f, 0.5f, 5.5f, 0.5f},
@@ -35,10 +35,7 @@ TEST(Picture, LinesLeaveTheirEndOutAndAreCutToThePicture) {
         EXPECT_TRUE(sameImage(want.image(), p.image()) && sameImage(p.image().copy(3, 3, 4, 4), cut.image()))
             << i;
     }
-}
-
-// Pixels within the radius of the centre rounded ties to even: the 85-pixel brush's row 42.
-TEST(Picture, DiscsCoverThePixelsWithinTheRadiusOfTheRoundedCentre) {
+    // Discs: the pixels within the radius of the centre rounded ties to even; the 85-pixel brush's row 42.
     const float cases[][4] = {{85, 42.5f, 42.5f, 20}, {85, 42.5f, 42.5f, 34}, {10, 1, 2, 5},
                               {30, 14, 15, 9.5f},     {10, 5, 5, 1e6f},       {10, -20, 5, 8},
                               {10, 5, 1e9f, 8},       {10, 9.5f, 3.5f, 3}};

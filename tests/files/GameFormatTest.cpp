@@ -59,10 +59,8 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
     thumbnail.setBackgroundPicture(generated(192, 177, [](int i) { return uint32_t(i) * 2654435761u; }));
     EXPECT_EQ(written([&](QIODevice& f) { return writeThumbnail(f, thumbnail, {}); }).mid(9, 7),
               bytesOf({1, 1, 192, 0, 177, 0, 127}));
-}
 
-TEST(GameFormat, ALevelResizedWhileItIsWrittenIsNotWritten) {
-    LevelDocument level;
+    // A level resized while it is written is not written.
     level.makeEmpty(40, 10, kWall);
     int yields = 0, resizeAt = 11; // the scan of the colour layer yields ten times, then every written row
     const LongWork work{[&] {

@@ -96,7 +96,7 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
 
-TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
+TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     e.map().fillRect(40, 40, 60, 60, kWater);
     e.level().setName("castle");
     e.level().setUnsavedChanges(true);
@@ -127,10 +127,8 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
     EXPECT_FALSE(e.level().hasUnsavedChanges());
     EXPECT_EQ(e.level().name(), "castle");
-}
 
-// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
-TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
+    // Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
     const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";
     ASSERT_TRUE(QFile::copy(VORTAN_TEST_DATA "/pictures/gif-opaque.gif", gif));
     auto setModified = [](const QString& path, const QDateTime& when) {
@@ -145,13 +143,13 @@ TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
     e.colour().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
     e.level().setUnsavedChanges(true);
     run(&Editor::saveLevel, levels + "G.bmp");
-    const QImage saved = e.colour().image();
-    ASSERT_FALSE(sameImage(fromGif, saved));
+    const QImage savedAfterGif = e.colour().image();
+    ASSERT_FALSE(sameImage(fromGif, savedAfterGif));
     for (const auto& [bmpAfterGif, gifWins] : {std::pair{0, true}, {-1, true}, {1, false}}) {
         setModified(bmp, gifTime.addSecs(bmpAfterGif));
         run(&Editor::loadLevel, levels + "G.map.bmp");
-        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e.colour().image())) << bmpAfterGif;
-        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, readLevelSet(levels + "G")->colour.value()));
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : savedAfterGif, e.colour().image())) << bmpAfterGif;
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : savedAfterGif, readLevelSet(levels + "G")->colour.value()));
     }
 }
 

@@ -28,7 +28,7 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
     }
 }
 
-TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
+TEST(NavigatorAndThumbnail, ShowTheWholeLayerScrollOnClicksAndFrameAMiniatureBelowTheName) {
     TestEditor e(808, 808); // 8 level pixels a navigator pixel
     e.colour().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
     e.map().fillRect(0, 0, 807, 807, kWater);
@@ -56,10 +56,7 @@ TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
         e->showView(View::Shown::Thumbnail);
         EXPECT_EQ(e->view().thumbnail().pixelAt(33, 48), changed ? kBlack : kWhite); // framed from column 33
     }
-}
-
-// The name centred with its bottom at row 32; below it the level's miniature, framed.
-TEST(Thumbnail, FramesAMiniatureOfTheLevelBelowItsName) {
+    // The thumbnail: the name centred with its bottom at row 32, below it the level's miniature, framed.
     Picture name(192, 48, kWhite);
     QFont font("Liberation Serif");
     font.setPointSizeF(14.25);
