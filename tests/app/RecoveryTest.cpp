@@ -68,8 +68,8 @@ TEST(Recovery, AKilledEditorsLevelComesBack) {
     paintIn(painted, painted.folder.path());
 
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::Yes});
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_TRUE(asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
+    EXPECT_TRUE(asked.size() == 1 &&
+                asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
     EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
     EXPECT_TRUE(e.level().hasUnsavedChanges());
 
@@ -96,9 +96,9 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"newer", "older", "running"}));
 
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::No, MsgAnswer::Yes});
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_TRUE(asked[0].startsWith("Recover the unsaved level 'newer' from "));
-    EXPECT_TRUE(asked[1].startsWith("Recover the unsaved level 'older' from "));
+    EXPECT_TRUE(asked.size() == 2 && asked[0].startsWith("Recover the unsaved level 'newer' from ") &&
+                asked[1].startsWith("Recover the unsaved level 'older' from "))
+        << asked.join('|').toStdString();
     EXPECT_EQ(e.level().name(), "older");
     EXPECT_TRUE(sameImage(olderLevel, e.colour().image()));
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"})); // No removed the newer one
