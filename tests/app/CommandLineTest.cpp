@@ -3,45 +3,57 @@
 #include "files/PictureFiles.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
 
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QProcess>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-
 // A level of a few colours and every material, saved as a set in the own folder.
-QString savedLevel(TestEditor& e, const QString& name) {
+static QString savedLevel(TestEditor& e, const QString& name) {
     QDir().mkpath(e.folder.filePath("levels"));
     e.ui.answers = {MsgAnswer::No}; // the level before goes unsaved
     e.newLevel(90, 70);
-    Picture& colour = e->level().colourLayer();
     const Colour materials[] = {kWall, kBehindWall, kWater, kPlatformFS, kPlatformFSA, kExplosive};
     for (int i = 0; i < 6; ++i) {
-        colour.fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, rgb(40 * i, 255 - 30 * i, 7));
-        e->level().materialMap().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
+        e.colour().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, rgb(40 * i, 255 - 30 * i, 7));
+        e.map().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
     }
-    e->level().setName(name);
-    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("levels/" + name)}};
+    e.level().setName(name);
+    e.choose(e.folder.filePath("levels/" + name));
     EXPECT_TRUE(e->saveLevel());
     return e.folder.filePath("levels/" + name + ".level.bmp");
 }
 
-} // namespace
-
-// The command line's export writes what the Export button writes right after the set is
-// loaded, and decode gives the level back: its colours through the palette, its materials.
-TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
-    GameOnDisk button, game;
-    button.take(0, 8);
-    game.take(0, 8);
+// Export writes what the Export button writes right after the set is loaded; decode gives
+// the level back. The data folder keeps the levels and the game, nothing beside the program.
+TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
+    GameOnDisk button(8), game(8);
     Shell shell;
     TestEditor e(button.remembered());
-    const QString set = savedLevel(e, "Cave");
+    const QString set = savedLevel(e, "Cave"), shared = installed().prefix.filePath("share/");
+    const Outcome noGame = shell.run({"export", set});
+    EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
+        << noGame.err.toStdString();
+    EXPECT_EQ(shell.run({"folders"}).out,
+              QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
+                      "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
+                  .arg(shared + "vortan-editor", shell.dataFolder()));
+    EXPECT_EQ(readFile(shared + "vortan-editor/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
+    EXPECT_EQ(QDir(shared + "vortan-editor/brushes").entryList(QDir::Files).size(), 4);
+    EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
+    const QString desktop = shared + "applications/org.vortan.LevelEditor.desktop";
+    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
+    EXPECT_TRUE(QFileInfo::exists(shared + "icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg"));
+    const QString metadata = shared + "metainfo/org.vortan.LevelEditor.metainfo.xml";
+    for (const auto& [validator, arguments] :
+         {std::pair<QString, QStringList>{"desktop-file-validate", {desktop}},
+          {"appstreamcli", {"validate", "--no-net", metadata}}}) {
+        const Outcome checked = shell.run(arguments, validator);
+        EXPECT_TRUE(checked.status == 0 && !checked.out.contains("error")) << checked.out.toStdString();
+    }
+
     TestEditor fresh(button.remembered());
     fresh.ui.choices = {ScriptedDialogs::Choice{set}, ScriptedDialogs::Choice{button.gfx + "level09t.quox"}};
     fresh->loadLevel();
@@ -55,11 +67,10 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
     }
     EXPECT_EQ(run.out.trimmed(), written.join('\n'));
     const QString out = game.folder.filePath("decoded.bmp");
-    const QImage* expected[] = {&fresh->level().colourLayer().image(), &fresh->level().materialMap().image()};
-    const char* files[] = {"level09.quox", "levelm09.quox"};
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(shell.run({"decode", game.gfx + files[i], out}).status, 0);
-        EXPECT_TRUE(sameImage(*expected[i], *loadPicture(out))) << files[i];
+    for (const auto& [file, expected] :
+         {std::pair{"level09.quox", &fresh.colour()}, {"levelm09.quox", &fresh.map()}}) {
+        ASSERT_EQ(shell.run({"decode", game.gfx + file, out}).status, 0);
+        EXPECT_TRUE(sameImage(expected->image(), *loadPicture(out))) << file;
     }
     // The numbers the button refuses, with its words; a level in the game only with --force.
     const std::pair<QString, QString> refusals[] = {{"5", "This level is a part of VORTAN."},
@@ -74,48 +85,12 @@ TEST(CommandLine, ExportWritesWhatTheButtonWritesAndDecodeGivesTheLevelBack) {
     EXPECT_EQ(shell.run({"export", set, "--game", game.folder.path(), "--number", "9", "--force"}).status, 0);
     EXPECT_EQ(shell.run({"--version"}).out.trimmed(), "vortan-editor 1.0");
     EXPECT_TRUE(shell.run({"--help"}).out.contains("decode FILE.quox OUT.bmp"));
-    // The first game named is remembered in the data folder, nothing beside the program; an
-    // export without --game goes there.
+    // The first game named is remembered; an export without --game goes there.
     EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
-    EXPECT_EQ(QDir(installed().prefix.filePath("bin")).entryList(QDir::Files), QStringList{"vortan-editor"});
+    EXPECT_EQ(QDir(installed().bin).entryList(QDir::Files), QStringList{"vortan-editor"});
     EXPECT_EQ(shell.run({"export", set}).status, 0);
     EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
-}
 
-TEST(Installed, FindsItsHelpAndBrushesAndKeepsLevelsInTheDataFolder) {
-    Shell shell;
-    TestEditor e;
-    const QString set = savedLevel(e, "Cave");
-    const Outcome noGame = shell.run({"export", set});
-    const Installed& p = installed();
-    const QString shared = p.prefix.filePath("share/vortan-editor");
-    EXPECT_TRUE(noGame.status == 1 && noGame.err.contains("No game folder is known yet"))
-        << noGame.err.toStdString();
-    EXPECT_EQ(shell.run({"folders"}).out,
-              QString("Help page: %1/Help.htm\nBrushes: %1/brushes\nLevels: %2/levels\n"
-                      "Game: not known yet\nGame remembered in: %2/gameFolder.txt\n")
-                  .arg(shared, shell.dataFolder()));
-    EXPECT_EQ(readFile(shared + "/Help.htm"), readFile(VORTAN_BUILD_DIR "/Help.htm"));
-    EXPECT_EQ(QDir(shared + "/brushes").entryList(QDir::Files).size(), 4);
-    EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
-
-    const QString desktop = p.prefix.filePath("share/applications/org.vortan.LevelEditor.desktop");
-    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
-    EXPECT_TRUE(
-        QFileInfo::exists(p.prefix.filePath("share/icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg")));
-    const QString metadata = p.prefix.filePath("share/metainfo/org.vortan.LevelEditor.metainfo.xml");
-    for (const auto& [validator, arguments] :
-         {std::pair<QString, QStringList>{"desktop-file-validate", {desktop}},
-          {"appstreamcli", {"validate", "--no-net", metadata}}}) {
-        const Outcome checked = shell.run(arguments, validator);
-        EXPECT_TRUE(checked.status == 0 && !checked.out.contains("error")) << checked.out.toStdString();
-    }
-}
-
-TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
-    Shell shell;
-    TestEditor e;
-    const QString set = savedLevel(e, "Good");
     const Outcome good = shell.run({"check", set});
     EXPECT_EQ(good.status, 0) << good.out.toStdString();
     for (const char* line : {"Level: 90 x 70 pixels", "Colours: 8 of the 192", "PlatformFSA: 248",
@@ -124,51 +99,119 @@ TEST(CommandLine, CheckFailsLevelsTheGameWouldReadWrongly) {
     auto broken = [&](const QString& name, const std::function<void()>& breakIt) {
         savedLevel(e, name);
         breakIt();
-        e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("levels/" + name)}};
+        e.choose(e.folder.filePath("levels/" + name));
         e->saveLevel();
         return shell.run({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
     };
-    const Outcome stray = broken("Stray", [&] { e->level().materialMap().setPixel(30, 60, rgb(1, 2, 3)); });
+    const Outcome stray = broken("Stray", [&] { e.map().setPixel(30, 60, rgb(1, 2, 3)); });
     EXPECT_TRUE(stray.status == 1 && stray.out.contains("No material: 1 pixels, the first at (30, 60)"));
-    const Outcome open = broken("Open", [&] { e->level().materialMap().setPixel(0, 0, kBlack); });
+    const Outcome open = broken("Open", [&] { e.map().setPixel(0, 0, kBlack); });
     EXPECT_TRUE(open.status == 0 && open.out.contains("Wall frame: open at 1 pixels"));
     const Outcome colourful = broken("Colourful", [&] {
         for (int i = 0; i < 200; ++i)
-            e->level().colourLayer().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));
+            e.colour().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));
     });
     EXPECT_TRUE(colourful.status == 1 && colourful.out.contains("Colours: 208 of the 192"))
         << colourful.out.toStdString();
-    savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Good.map.bmp"));
+    savePicture(Picture(91, 70, kWall), e.folder.filePath("levels/Cave.map.bmp"));
     EXPECT_EQ(shell.run({"check", set}).status, 1); // the map no longer the colour layer's size
 }
 
-TEST(CommandLine, DecodeRefusesDamagedFilesSayingWhere) {
-    Picture level(3, 2, rgb(10, 20, 30));
-    QBuffer file;
-    file.open(QIODevice::WriteOnly);
-    LevelDocument document;
-    document.colourLayer().takePixels(level.image());
-    ASSERT_TRUE(writeLevelImage(file, document, {}, nullptr));
-    const QByteArray whole = file.data(); // "QUOX3zzzz", 1, 1, 3, 0, 2, 0, 0, 10, 20, 30, 0, 5
-    QString why;
-    ASSERT_TRUE(decodeGameFile(whole, &why));
-    for (qsizetype n = 0; n < whole.size(); ++n)
-        EXPECT_FALSE(decodeGameFile(whole.left(n), &why)) << n;
-    const std::pair<QByteArray, const char*> damaged[] = {
-        {QByteArray(whole).replace(0, 4, "QUAX"), "does not start with QUOX3zzzz"},
-        {QByteArray(whole).replace(15, 1, "\x09"), "palette of 10 colours runs past the end"},
-        {QByteArray(whole).replace(19, 2, "\x05\x05"), "repeats a pixel before there is one"},
-        {whole + QByteArray(1, 0), "go on past the last one at byte 21"},
-        {QByteArray(whole).replace(19, 2, QByteArray("\x00\x09", 2)), "runs past the last pixel"}};
-    for (const auto& [bytes, where] : damaged)
-        EXPECT_TRUE(!decodeGameFile(bytes, &why) && why.contains(where)) << why.toStdString();
+// A header is believed only as far as the file's bytes reach, and refused before memory
+// for its picture is asked for. Export refuses what check refuses, in the same words.
+TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
+    GameOnDisk game(8);
+    QTemporaryDir dir;
+    auto at = [&](const QString& name) { return dir.filePath(name); };
+    savePicture(Picture(60, 40, kWall), at("NoColour.map.bmp"));
+    savePicture(Picture(192, 177, kWhite), at("NoColour.thumb.bmp"));
+    writeFile(at("Png.level.png"), "\x89PNG\r\n\x1a\n");
+    savePicture(Picture(60, 40, kWall), at("Broken.map.bmp"));
+    writeFile(at("Broken.level.bmp"), "BM not a picture");
+    writeFile(at("header.quox"), gameFileHeader(2, 65535, 65535, 132) + QByteArray(1, 0));
+    writeFile(at("long.quox"), gameFileHeader(2, 8192, 8192, 132));
+    QFile(at("long.quox")).resize(16 + 3 * 256 + kMaxPicturePixels + 1); // sparse: takes no room on the disk
+    // One colour, a literal, then 4 MB of repeats of 255 pixels each: more than a billion pixels.
+    writeFile(at("repeats.quox"), gameFileHeader(1, 32700, 32700, 0) + QByteArray("\x0a\x14\x1e\x00", 4) +
+                                      QByteArray(4 << 20, char(255)));
+    const QStringList gameBefore = folderContents(game.gfx);
+    Shell shell;
+    // Far less address space than any of the pictures would take; enough for the editor itself.
+    shell.inChild = [] {
+        const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
+        setrlimit(RLIMIT_AS, &limit);
+    };
+    // clang-format off
+    std::vector<std::tuple<QStringList, int, QString>> refusals = {
+        {{"frobnicate"}, 2, "frobnicate: unknown command or file; see --help."}, // the suite's platform would show a window
+        {{"frobnicate", at("Broken.map.bmp")}, 2, "frobnicate: unknown command or file; see --help."},
+        {{"decode", at("header.quox"), at("out.bmp")}, 1, at("header.quox") + ": The file ends too early: the rest of it "
+                                                          "holds at most 123 pixels, not the 65535 x 65535 its header names."},
+        {{"decode", at("repeats.quox"), at("out.bmp")}, 1, at("repeats.quox") + ": The picture of 32700 x 32700 pixels is larger than the editor reads."},
+        {{"decode", at("long.quox"), at("out.bmp")}, 1, at("long.quox") + ": the file is 67109649 bytes long, more than a picture the editor reads takes."}};
+    // clang-format on
+    for (const auto& [set, why] :
+         {std::pair{"NoColour.map.bmp", ": the set has no colour layer (.level.bmp)."},
+          {"Png.level.png", ": the set has no colour layer (.level.bmp)."},
+          {"Broken.map.bmp", ": Broken.level.bmp: The picture file ends too early."},
+          {"Gone.level.bmp", ": The file does not exist."}}) {
+        refusals.push_back({{"check", at(set)}, 1, at(set) + why});
+        refusals.push_back({{"export", at(set), "--game", game.folder.path()}, 1, at(set) + why});
+    }
+    for (const auto& [arguments, status, said] : refusals) {
+        const Outcome refused = shell.run(arguments);
+        EXPECT_EQ(std::tuple(refused.status, refused.err, refused.out),
+                  std::tuple(status, said + "\n", QString()))
+            << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(folderContents(game.gfx), gameBefore);
+    EXPECT_FALSE(QFileInfo::exists(at("out.bmp")) ||
+                 QFileInfo::exists(shell.dataFolder() + "/gameFolder.txt"));
+    // Whatever the reason the display cannot be reached, the window says so and does not abort.
+    const std::tuple<const char*, const char*, QStringList> displays[] = {
+        {nullptr, nullptr, {}},                                          // nothing set
+        {nullptr, nullptr, {VORTAN_TEST_DATA "/pictures/bmp-8bit.bmp"}}, // a file to open is no command
+        {"DISPLAY", ":4242", {}},                                        // nobody answers there
+        {"QT_QPA_PLATFORM", "xcb", {}}};                                 // chosen, yet no display
+    for (const auto& [variable, value, arguments] : displays) {
+        Shell without;
+        without.environment.remove("QT_QPA_PLATFORM");
+        if (variable) without.environment.insert(variable, value);
+        const Outcome refused = without.run(arguments);
+        EXPECT_EQ(refused.status, 1) << (variable ? variable : "none") << ": " << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.contains(
+            "vortan-editor: the window cannot be opened: no display can be reached (DISPLAY "))
+            << refused.err.toStdString();
+    }
 }
 
-TEST(Recovery, AFileThatCannotBeOpenedAtStartIsTold) {
-    TestEditor e;
-    e.ui.answers = {MsgAnswer::OK};
-    e->openAtStart(e.folder.filePath("gone.level.bmp"));
-    ASSERT_EQ(e.ui.messages.size(), 1u);
-    EXPECT_TRUE(e.ui.messages[0].text.contains("gone.level.bmp") &&
-                e.ui.messages[0].text.contains("does not exist"));
+// A relative game folder is remembered whole, so that an export from elsewhere finds it.
+TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
+    GameOnDisk game(8);
+    QTemporaryDir levels;
+    const QString set = levels.filePath("Cave.level.bmp");
+    savePicture(Picture(60, 40, kWall), set);
+    Shell shell;
+    shell.workingDirectory = QFileInfo(game.folder.path()).path();
+    const Outcome first = shell.run({"export", set, "--game", QFileInfo(game.folder.path()).fileName()});
+    EXPECT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
+    shell.workingDirectory = levels.path();
+    EXPECT_EQ(shell.run({"export", set}).status, 0);
+    EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
+
+    // The shell passes the bytes as they are; QProcess would pass UTF-8.
+    const QByteArray unreadable = QFile::encodeName(levels.path()) + "/caf\xff.level.bmp";
+    const int fd = ::open(unreadable.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString said =
+        levels.path() + "/caf\uFFFD.level.bmp: the name cannot be read (it is not UTF-8 text).\n";
+    for (const char* command : {"check", "export", ""}) {
+        const Outcome refused = shell.run({"-c", "exec \"$0\" $1 \"$2/$(printf 'caf\\377.level.bmp')\"",
+                                           installed().program(), command, levels.path()},
+                                          "/bin/sh");
+        EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(1, said)) << command;
+    }
+    ::unlink(unreadable.constData()); // no QString names it, so the folder's removal cannot
 }

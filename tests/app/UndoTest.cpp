@@ -1,169 +1,76 @@
 #include "files/PictureFiles.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-using State = std::pair<QImage, QImage>;
-State stateOf(Editor& e) {
-    return {e.level().colourLayer().image().copy(), e.level().materialMap().image().copy()};
-}
-::testing::AssertionResult isState(Editor& e, const State& s) {
-    const auto colour = sameImage(s.first, e.level().colourLayer().image());
-    return colour ? sameImage(s.second, e.level().materialMap().image()) : colour;
-}
-} // namespace
-
-// Strokes, fills, zoomed edits, Level -> Map, the export's wall frame and Backspace are
-// each one step: Ctrl+Z walks back through them and Ctrl+Y forward, to the exact pixels.
+// Each edit is one step: Ctrl+Z walks back through them and Ctrl+Y forward, to the exact pixels.
 TEST(Undo, EveryEditIsOneStepBackAndForth) {
     GameOnDisk game;
     TestEditor e(game.remembered());
     e.newLevel(300, 200);
-    auto press = [&](Qt::MouseButton b, Qt::KeyboardModifiers m, QPointF at) {
-        e->pressInViewport(b, m, at);
-        e->releaseInViewport();
-    };
     // clang-format off
     const std::function<void()> edits[] = {
-        [&] { e->keyInViewport(Qt::Key_T, {}); // a fast stroke of water: two far points, nothing between
-              e->pressInViewport(Qt::LeftButton, {}, {60, 60});
-              e->moveInViewport(Qt::LeftButton, {}, {240, 150});
-              e->releaseInViewport(); },
-        [&] { press(Qt::LeftButton, Qt::ControlModifier, {150, 30}); },
-        [&] { e->setZoomed(true); press(Qt::RightButton, {}, {5, 5}); e->setZoomed(false); },
+        [&] { e.key(Qt::Key_T); e.drag({{60, 60}, {240, 150}}); }, // a fast stroke of water: two far points
+        [&] { e.click({150, 30}, Qt::LeftButton, Qt::ControlModifier); },
+        [&] { e->setZoomed(true); e.click({5, 5}, Qt::RightButton); e->setZoomed(false); },
         [&] { e->levelToMap(); },
-        [&] { press(Qt::RightButton, {}, {0, 0}); },
+        [&] { e.click({0, 0}, Qt::RightButton); },
         [&] { e.ui.choices = {std::nullopt}; e->exportToGame(); }, // cancelled, but the frame is back in the map
     };
     // clang-format on
-    std::vector<State> states{stateOf(*e)};
+    std::vector<Layers> states{layersOf(e.level())};
     for (const auto& edit : edits) {
         edit();
-        states.push_back(stateOf(*e));
-        EXPECT_FALSE(isState(*e, states[states.size() - 2])) << states.size(); // each edit changed the level
+        states.push_back(layersOf(e.level()));
+        EXPECT_FALSE(hasLayers(e.level(), states.end()[-2])) << states.size(); // each edit changed it
     }
     // No gap along the stroke: the level pixels on its way from (60, 60) to (240, 150) are painted.
     for (int x = 60; x <= 240; ++x)
         EXPECT_EQ(states[1].first.pixel(x, 60 + (x - 60) / 2) & 0xFFFFFF, toPixel(kWater) & 0xFFFFFF) << x;
     for (int i = int(states.size()) - 2; i >= 0; --i) {
-        e->level().setUnsavedChanges(false);
-        e->keyInViewport(Qt::Key_Z, Qt::ControlModifier);
-        EXPECT_TRUE(isState(*e, states[size_t(i)])) << "undo to " << i;
-        EXPECT_TRUE(e->level().hasUnsavedChanges() && e->view().navigatorStale());
+        e.level().setUnsavedChanges(false);
+        e.key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(hasLayers(e.level(), states[size_t(i)])) << "undo to " << i;
+        EXPECT_TRUE(e.level().hasUnsavedChanges() && e->view().navigatorStale());
     }
-    e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); // nothing older than the new level
-    EXPECT_TRUE(isState(*e, states[0]));
+    e.key(Qt::Key_Z, Qt::ControlModifier); // nothing older than the new level
+    EXPECT_TRUE(hasLayers(e.level(), states[0]));
     for (size_t i = 1; i < states.size(); ++i) {
-        e->keyInViewport(i % 2 ? Qt::Key_Y : Qt::Key_Z,
-                         i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
-        EXPECT_TRUE(isState(*e, states[i])) << "redo to " << i;
+        e.key(i % 2 ? Qt::Key_Y : Qt::Key_Z,
+              i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(hasLayers(e.level(), states[i])) << "redo to " << i;
     }
     EXPECT_TRUE(sameImage(states.back().first, e->view().viewport().image()));
 }
 
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
-    TestEditor e;
-    e.newLevel(300, 200);
-    const State fresh = stateOf(*e);
-    e->pressInViewport(Qt::LeftButton, {}, {100, 100});
-    e->releaseInViewport();
-    const State painted = stateOf(*e);
-    e->keyInViewport(Qt::Key_Backspace, {});
-    e->keyInViewport(Qt::Key_Backspace, {}); // nothing more
-    EXPECT_TRUE(isState(*e, fresh));
-    e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); // takes the Backspace back
-    EXPECT_TRUE(isState(*e, painted));
-    e->keyInViewport(Qt::Key_Backspace, {}); // waits for the next press
-    EXPECT_TRUE(isState(*e, painted));
+    TestEditor e(300, 200);
+    const Layers fresh = layersOf(e.level());
+    e.click({100, 100});
+    const Layers painted = layersOf(e.level());
+    e.key(Qt::Key_Backspace);
+    e.key(Qt::Key_Backspace); // nothing more
+    EXPECT_TRUE(hasLayers(e.level(), fresh));
+    e.key(Qt::Key_Z, Qt::ControlModifier); // takes the Backspace back
+    EXPECT_TRUE(hasLayers(e.level(), painted));
+    e.key(Qt::Key_Backspace); // waits for the next press
+    EXPECT_TRUE(hasLayers(e.level(), painted));
     e->showView(View::Shown::Map); // a view switch marks the state too
     e->pressInViewport(Qt::RightButton, {}, {100, 100});
-    e->keyInViewport(Qt::Key_Backspace, {});
-    EXPECT_TRUE(isState(*e, painted));
+    e.key(Qt::Key_Backspace);
+    EXPECT_TRUE(hasLayers(e.level(), painted));
 
     // A load starts afresh: nothing to undo into the level before.
     savePicture(Picture(50, 40, kWhite), e.folder.filePath("white.bmp"));
     e.ui.answers = {MsgAnswer::No};
-    e.ui.choices = {ScriptedDialogs::Choice{e.folder.filePath("white.bmp")}};
+    e.choose(e.folder.filePath("white.bmp"));
     e->loadLevel();
-    EXPECT_FALSE(e->level().history().canUndo());
-}
+    EXPECT_FALSE(e.level().history().canUndo());
 
-// A stroke paints only between a press on the viewport's pixels and its release. A key,
-// a view switch, the zoom box or a command while the button is held ends the stroke as
-// its own step and acts; the moves after it paint nothing, and undoing everything gives
-// back the level as it was before the stroke.
-TEST(Undo, NoStrokeOutlivesItsStep) {
-    TestEditor e;
-    e.newLevel(400, 300);
-    const State fresh = stateOf(*e);
-    auto undoAll = [&] {
-        while (e->level().history().canUndo())
-            e->keyInViewport(Qt::Key_Z, Qt::ControlModifier);
-    };
-    // A press on the frame opens nothing: the drag into the pixels paints nothing, and
-    // Backspace still goes back to the last press that was taken, before the first stroke.
-    e->pressInViewport(Qt::LeftButton, {}, {150, 150});
-    e->releaseInViewport();
-    for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
-        const State before = stateOf(*e);
-        const int steps = e->level().history().steps();
-        e->pressInViewport(Qt::LeftButton, {}, frame);
-        e->moveInViewport(Qt::LeftButton, {}, {100, 100});
-        e->moveInViewport(Qt::LeftButton, {}, {140, 120});
-        e->releaseInViewport();
-        EXPECT_TRUE(isState(*e, before));
-        EXPECT_EQ(e->level().history().steps(), steps);
-    }
-    e->keyInViewport(Qt::Key_Backspace, {});
-    EXPECT_TRUE(isState(*e, fresh));
-    undoAll();
-
-    const std::pair<const char*, std::function<void()>> triggers[] = {
-        {"Backspace", [&] { e->keyInViewport(Qt::Key_Backspace, {}); }},
-        {"Ctrl+Z", [&] { e->keyInViewport(Qt::Key_Z, Qt::ControlModifier); }},
-        {"Ctrl+Y", [&] { e->keyInViewport(Qt::Key_Y, Qt::ControlModifier); }},
-        {"a material key", [&] { e->keyInViewport(Qt::Key_T, {}); }},
-        {"a view switch", [&] { e->showView(View::Shown::Map); }},
-        {"the zoom box", [&] { e->setZoomed(true); }},
-        {"Level -> Map", [&] { e->levelToMap(); }},
-        {"New, cancelled", [&] { e.ui.answers = {MsgAnswer::Cancel}; e->newLevel(); }},
-    };
-    for (const auto& [name, trigger] : triggers) {
-        SCOPED_TRACE(name);
-        e->pressInViewport(Qt::LeftButton, {}, {100, 100});
-        e->moveInViewport(Qt::LeftButton, {}, {130, 100});
-        const State stroked = stateOf(*e);
-        EXPECT_FALSE(isState(*e, fresh));
-        trigger();
-        const State after = stateOf(*e);
-        for (QPointF at : {QPointF(200, 150), QPointF(30, 180), QPointF(36, 180)})
-            e->moveInViewport(Qt::LeftButton, {}, at);
-        e->releaseInViewport();
-        e->moveInViewport(Qt::RightButton, {}, {100, 100}); // after the release too
-        EXPECT_TRUE(isState(*e, after));
-        // Backspace and Ctrl+Z take the stroke back whole; the others leave it a step to undo.
-        const std::string n = name;
-        if (n == "Backspace" || n == "Ctrl+Z") {
-            EXPECT_TRUE(isState(*e, fresh));
-        } else if (n != "Level -> Map") {
-            EXPECT_TRUE(isState(*e, stroked));
-        }
-        undoAll();
-        EXPECT_TRUE(isState(*e, fresh));
-        e->setZoomed(false);
-        e->showView(View::Shown::Level);
-        e->level().setUnsavedChanges(false);
-    }
-}
-
-// Backspace puts the map of the last press back as the one Level -> Map clears to, even
-// when the layers are as they were: the middle press marks the painted state.
-TEST(Undo, BackspaceThatChangesNothingStillGivesLevelToMapItsMap) {
-    TestEditor e;
+    // Backspace puts the map of the last press back as the one Level -> Map clears to, even
+    // when the layers are as they were: the middle press marks the painted state.
+    e->showView(View::Shown::Level);
     e.newLevel(300, 200);
     QImage ring = filledImage(85, 85, kBlack); // untagged: the map brush keeps its disc of wall
     for (int y = 0; y < 85; ++y)
@@ -171,14 +78,68 @@ TEST(Undo, BackspaceThatChangesNothingStillGivesLevelToMapItsMap) {
             if (const int d = (x - 42) * (x - 42) + (y - 42) * (y - 42); d >= 100 && d <= 400)
                 ring.setPixel(x, y, toPixel(rgb(90, 90, 90)));
     e->brush().usePicture(ring);
-    e->pressInViewport(Qt::LeftButton, {}, {100, 100});
-    e->releaseInViewport();
-    e->pressInViewport(Qt::MiddleButton, {}, {100, 100});
-    e->releaseInViewport();
-    e->keyInViewport(Qt::Key_Backspace, {});
+    e.click({100, 100});
+    e.click({100, 100}, Qt::MiddleButton);
+    e.key(Qt::Key_Backspace);
     e->levelToMap();
-    EXPECT_EQ(std::pair(e->level().colourLayer().pixelAt(100, 100), e->level().materialMap().pixelAt(100, 100)),
-              std::pair(kBlack, kWall));
+    EXPECT_EQ(std::pair(e.colour().pixelAt(100, 100), e.map().pixelAt(100, 100)), std::pair(kBlack, kWall));
+}
+
+// A key, a view switch, the zoom box or a command while the button is held ends the stroke
+// as its own step and acts; the moves after it paint nothing.
+TEST(Undo, NoStrokeOutlivesItsStep) {
+    TestEditor e(400, 300);
+    const Layers fresh = layersOf(e.level());
+    auto undoAll = [&] {
+        while (e.level().history().canUndo())
+            e.key(Qt::Key_Z, Qt::ControlModifier);
+    };
+    // A press on the frame opens nothing: Backspace still goes back to the last press taken.
+    e.click({150, 150});
+    for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
+        const Layers before = layersOf(e.level());
+        const int steps = e.level().history().steps();
+        e.drag({frame, {100, 100}, {140, 120}});
+        EXPECT_TRUE(hasLayers(e.level(), before));
+        EXPECT_EQ(e.level().history().steps(), steps);
+    }
+    e.key(Qt::Key_Backspace);
+    EXPECT_TRUE(hasLayers(e.level(), fresh));
+    undoAll();
+
+    // What is left: Backspace and Ctrl+Z take the stroke back whole.
+    enum Leaves { Nothing, TheStroke, Either };
+    // clang-format off
+    const std::tuple<const char*, Leaves, std::function<void()>> triggers[] = {
+        {"Backspace", Nothing, [&] { e.key(Qt::Key_Backspace); }},
+        {"Ctrl+Z", Nothing, [&] { e.key(Qt::Key_Z, Qt::ControlModifier); }},
+        {"Ctrl+Y", TheStroke, [&] { e.key(Qt::Key_Y, Qt::ControlModifier); }},
+        {"a material key", TheStroke, [&] { e.key(Qt::Key_T); }},
+        {"a view switch", TheStroke, [&] { e->showView(View::Shown::Map); }},
+        {"the zoom box", TheStroke, [&] { e->setZoomed(true); }},
+        {"Level -> Map", Either, [&] { e->levelToMap(); }},
+        {"New, cancelled", TheStroke, [&] { e.ui.answers = {MsgAnswer::Cancel}; e->newLevel(); }},
+    };
+    // clang-format on
+    for (const auto& [name, leaves, trigger] : triggers) {
+        SCOPED_TRACE(name);
+        e.drag({{100, 100}, {130, 100}}, true);
+        const Layers stroked = layersOf(e.level());
+        EXPECT_FALSE(hasLayers(e.level(), fresh));
+        trigger();
+        const Layers after = layersOf(e.level());
+        for (QPointF at : {QPointF(200, 150), QPointF(30, 180), QPointF(36, 180)})
+            e->moveInViewport(Qt::LeftButton, {}, at);
+        e->releaseInViewport();
+        e->moveInViewport(Qt::RightButton, {}, {100, 100}); // after the release too
+        EXPECT_TRUE(hasLayers(e.level(), after));
+        EXPECT_TRUE(hasLayers(e.level(), leaves == Nothing ? fresh : leaves == TheStroke ? stroked : after));
+        undoAll();
+        EXPECT_TRUE(hasLayers(e.level(), fresh));
+        e->setZoomed(false);
+        e->showView(View::Shown::Level);
+        e.level().setUnsavedChanges(false);
+    }
 }
 
 // Past the limit the oldest steps are let go; the newest stays even when it alone is larger.
@@ -198,12 +159,11 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
         history.end();
         EXPECT_EQ(history.bytes(), std::min(2 * (i + 1), 4) * tile) << i;
     }
-    int undone = 0;
-    for (; history.canUndo(); ++undone)
-        history.undo();
-    EXPECT_EQ(undone, 2); // the two oldest were let go
-    EXPECT_EQ(level.colourLayer().pixelAt(164, 100), kWhite);
-    EXPECT_EQ(level.colourLayer().pixelAt(228, 100), rgb(228, 100, 7));
+    history.undo();
+    history.undo();
+    EXPECT_FALSE(history.canUndo()); // the two oldest were let go
+    EXPECT_EQ(std::pair(level.colourLayer().pixelAt(164, 100), level.colourLayer().pixelAt(228, 100)),
+              std::pair(kWhite, rgb(228, 100, 7)));
     history.begin("everything");
     level.colourLayer().fillRect(0, 0, 639, 639, kBlack); // far past the limit: kept all the same
     history.end();
@@ -213,22 +173,20 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
 }
 
 TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
-    TestEditor e;
-    e.newLevel(1000, 800);
+    TestEditor e(1000, 800);
     std::vector<QRect> repainted;
     QObject::connect(e.editor.get(), &Editor::pictureChanged, [&](ShownPicture p, QRect area) {
         if (p == ShownPicture::Viewport) repainted.push_back(area);
     });
-    e->pressInViewport(Qt::LeftButton, {}, {100, 100}); // the brush square: corner round(57.5) = 58
-    e->releaseInViewport();
+    e.click({100, 100});                             // the brush square: corner round(57.5) = 58
     e->moveInViewport(Qt::NoButton, {}, {300, 200}); // the preview's square
     e->moveInViewport(Qt::NoButton, {}, {310, 200}); // its old and new squares
     EXPECT_EQ(repainted, (std::vector<QRect>{{58, 58, 85, 85}, {258, 158, 85, 85}, {258, 158, 95, 85}}));
+    // clang-format off
     for (auto [angle, modifiers, x, y] : {std::tuple{QPoint(0, -240), Qt::NoModifier, 0, 100},
-                                          {QPoint(0, 120), Qt::NoModifier, 0, 50},
-                                          {QPoint(0, -120), Qt::ShiftModifier, 50, 50},
-                                          {QPoint(-60, 0), Qt::NoModifier, 50, 50},
-                                          {QPoint(-60, 0), Qt::NoModifier, 100, 50}}) {
+             {QPoint(0, 120), Qt::NoModifier, 0, 50}, {QPoint(0, -120), Qt::ShiftModifier, 50, 50},
+             {QPoint(-60, 0), Qt::NoModifier, 50, 50}, {QPoint(-60, 0), Qt::NoModifier, 100, 50}}) {
+        // clang-format on
         e->wheelInViewport(angle, modifiers);
         EXPECT_EQ(QPoint(e->view().xOffset(), e->view().yOffset()), QPoint(x, y));
     }

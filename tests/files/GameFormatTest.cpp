@@ -1,22 +1,20 @@
 #include "files/GameFormat.h"
 #include "files/ColourTable.h"
 #include "support/ImageCompare.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values) {
+static QByteArray bytesOf(std::initializer_list<int> values) {
     QByteArray b;
     for (int v : values)
         b.append(char(v));
     return b;
 }
 
-QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds = true) {
+static QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds = true) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     EXPECT_EQ(write(buffer), succeeds);
@@ -24,14 +22,12 @@ QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds =
 }
 
 // w x h pixels of colour(i), i counted in reading order.
-QImage generated(int w, int h, const std::function<uint32_t(int i)>& colour) {
+static QImage generated(int w, int h, const std::function<uint32_t(int i)>& colour) {
     QImage img(w, h, QImage::Format_RGB32);
     for (int i = 0; i < w * h; ++i)
         img.setPixel(i % w, i / w, toPixel(colour(i)));
     return img;
 }
-
-} // namespace
 
 TEST(GameFormat, FilesHoldTheExactBytes) {
     const QByteArray tag("QUOX3zzzz");
@@ -47,8 +43,7 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
         {kBlack, kWater, kBehindWall, kWall, rgb(0, 0, 254), kWhite, kPlatformFSA, kPlatformFS, kExplosive}));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 9, 0, 1, 0, 132, 0, 1, 64, 128, 134, 129, 131, 132}));
 
-    // 192 colours (x, 0, 0) fill the palette, each written once; 65 more run on in the last entry,
-    // nearest to both.
+    // 192 colours (x, 0, 0) fill the palette; 65 more run on in the last entry, nearest to both.
     level.colourLayer().setBackgroundPicture(
         generated(257, 1, [](int x) { return x < 192 ? rgb(x, 0, 0) : rgb(191, 0, x % 2); }));
     QByteArray expected = tag + bytesOf({1, 1, 1, 1, 1, 0, 191});
@@ -64,10 +59,8 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
     thumbnail.setBackgroundPicture(generated(192, 177, [](int i) { return uint32_t(i) * 2654435761u; }));
     EXPECT_EQ(written([&](QIODevice& f) { return writeThumbnail(f, thumbnail, {}); }).mid(9, 7),
               bytesOf({1, 1, 192, 0, 177, 0, 127}));
-}
 
-TEST(GameFormat, ALevelResizedWhileItIsWrittenIsNotWritten) {
-    LevelDocument level;
+    // A level resized while it is written is not written.
     level.makeEmpty(40, 10, kWall);
     int yields = 0, resizeAt = 11; // the scan of the colour layer yields ten times, then every written row
     const LongWork work{[&] {
@@ -103,4 +96,30 @@ TEST(ColourTable, NearestEntryIsTheFirstAtTheLeastDistance) {
     }
     EXPECT_TRUE(t.paletteBlock().isEmpty());
     EXPECT_EQ(snapToMaterial(rgb(0, 0, 255)), kPlatformFSA); // as near to red: the later material wins
+}
+
+// A header is believed only as far as the file's bytes reach; damage is told where it is.
+TEST(GameFormat, DecodeRefusesWhatTheBytesCannotHold) {
+    const QByteArray whole = gameFileHeader(1, 3, 2, 0) + bytesOf({10, 20, 30, 0, 5}); // 3 x 2 of one colour
+    QString why;
+    ASSERT_TRUE(decodeGameFile(whole, &why));
+    for (qsizetype n = 0; n < whole.size(); ++n)
+        EXPECT_FALSE(decodeGameFile(whole.left(n), &why)) << n;
+    const QByteArray palette256(3 * 256, 7), sixLiterals("\x01\x02\x03\x04\x05\x06");
+    const std::pair<QByteArray, QString> files[] = {
+        {QByteArray(whole).replace(0, 4, "QUAX"), "does not start with QUOX3zzzz"},
+        {QByteArray(whole).replace(15, 1, "\x09"), "palette of 10 colours runs past the end"},
+        {QByteArray(whole).replace(19, 2, "\x05\x05"), "repeats a pixel before there is one"},
+        {whole + QByteArray(1, 0), "go on past the last one at byte 21"},
+        {QByteArray(whole).replace(19, 2, QByteArray("\x00\x09", 2)), "runs past the last pixel"},
+        {gameFileHeader(1, 6, 1, 255) + palette256 + sixLiterals, ""}, // every byte one pixel: just enough
+        {gameFileHeader(1, 7, 1, 255) + palette256 + sixLiterals, "at most 6 pixels, not the 7 x 1"},
+        {gameFileHeader(2, 123, 1, 132) + QByteArray(1, 0), "ends after 1 of 123 pixels"},
+        {gameFileHeader(2, 124, 1, 132) + QByteArray(1, 0), "at most 123 pixels, not the 124 x 1"},
+        {gameFileHeader(1, 8192, 8193, 0) + QByteArray(3 + 1, 0) + QByteArray(263204, char(255)),
+         "8192 x 8193 pixels is larger than the editor reads"}};
+    for (const auto& [file, said] : files) {
+        EXPECT_EQ(decodeGameFile(file, &why).has_value(), said.isEmpty()) << file.size();
+        EXPECT_TRUE(why.contains(said)) << why.toStdString();
+    }
 }

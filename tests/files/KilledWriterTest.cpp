@@ -9,61 +9,37 @@
 #include <QProcess>
 #include <csignal>
 
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 // The three sets the editor writes, each into `folder`: an old version or a new one.
 enum class Kind { Save, Export, Recovery };
-const char* kKindNames[] = {"save", "export", "recovery"};
+const char* const kKindNames[] = {"save", "export", "recovery"};
 
-void writeSet(Kind kind, const QString& folder, bool newer) {
+static void writeSet(Kind kind, const QString& folder, bool newer) {
     LevelDocument level;
     level.makeEmpty(60, 40, newer ? rgb(200, 10, 10) : rgb(10, 10, 200));
     level.materialMap().fillRect(20, 20, 30, 25, newer ? kWater : kExplosive);
     const Picture thumbnail(192, 128, newer ? rgb(1, 2, 3) : rgb(3, 2, 1));
+    RecoveredLevel copy{level.colourLayer().image(), level.materialMap().image(), newer ? "new" : "old",
+                        QDateTime(QDate(2024, 5, 1), QTime(9, 30)), QPoint(5, 6)};
+    copy.shown = 1;
+    copy.zoomed = newer;
     ScriptedDialogs ui;
-    switch (kind) {
-    case Kind::Save:
-        ASSERT_TRUE(saveLevelSet(folder + "/castle", level, [&]() -> const Picture& { return thumbnail; }));
-        break;
-    case Kind::Export:
-        QDir().mkpath(folder + "/gameData/Gfx");
-        ASSERT_TRUE(writeGameLevel(GameFolder::at(folder), 9, level, thumbnail, {}, ui));
-        break;
-    case Kind::Recovery:
-        ASSERT_TRUE(RecoveryCopy(folder).write({level.colourLayer().image(),
-                                                level.materialMap().image(),
-                                                newer ? "new" : "old",
-                                                QDateTime(QDate(2024, 5, 1), QTime(9, 30)),
-                                                {5, 6},
-                                                1,
-                                                newer}));
-        break;
-    }
+    if (kind == Kind::Export) QDir().mkpath(folder + "/gameData/Gfx");
+    const bool written =
+        kind == Kind::Save
+            ? saveLevelSet(folder + "/castle", level, [&]() -> const Picture& { return thumbnail; })
+        : kind == Kind::Export ? writeGameLevel(GameFolder::at(folder), 9, level, thumbnail, {}, ui)
+                               : RecoveryCopy(folder).write(copy);
+    ASSERT_TRUE(written);
 }
 
 // What the editor reads first when it next touches the set.
-void touch(Kind kind, const QString& folder) {
-    switch (kind) {
-    case Kind::Save:
-        EXPECT_TRUE(readLevelSet(folder + "/castle"));
-        break;
-    case Kind::Export:
-        GameFolder::at(folder).firstFreeNumber();
-        break;
-    case Kind::Recovery:
-        RecoveryCopy(folder).read();
-        break;
-    }
+static void touch(Kind kind, const QString& folder) {
+    if (kind == Kind::Export) GameFolder::at(folder).firstFreeNumber();
+    if (kind == Kind::Recovery) RecoveryCopy(folder).read();
+    EXPECT_TRUE(kind != Kind::Save || readLevelSet(folder + "/castle").has_value());
 }
-
-QString setFolder(Kind kind, const QString& folder) {
-    return kind == Kind::Export ? folder + "/gameData/Gfx" : folder;
-}
-
-} // namespace
 
 // The child: writes the new version of a set and is killed before its k-th step.
 TEST(KilledWriterChild, WritesTheNewSet) {
@@ -79,20 +55,20 @@ TEST(KilledWriterChild, WritesTheNewSet) {
     std::printf("steps %d\n", steps);
 }
 
-// A save, an export and a recovery copy killed before each of their steps, over an old
-// set and where there was none: the next touch reads back the whole old set or the whole
-// new one, and leaves no other file.
+// Killed before any step, over an old set or none: the next touch leaves the whole old
+// set or the whole new one, and no other file.
 TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
     for (const Kind kind : {Kind::Save, Kind::Export, Kind::Recovery})
         for (const bool overOld : {true, false}) {
+            const QString setFolder = kind == Kind::Export ? "/gameData/Gfx" : "";
             QTemporaryDir expected;
             writeSet(kind, expected.path(), true);
-            const QStringList after = folderContents(setFolder(kind, expected.path()));
+            const QStringList after = folderContents(expected.path() + setFolder);
             int steps = 0;
             for (int k = 1; steps == 0 && k < 40; ++k) {
                 QTemporaryDir dir;
                 if (overOld) writeSet(kind, dir.path(), false);
-                const QStringList before = folderContents(setFolder(kind, dir.path()));
+                const QStringList before = folderContents(dir.path() + setFolder);
                 QProcess child;
                 QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
                 env.insert("VORTAN_KILLED_WRITER", dir.path());
@@ -108,13 +84,12 @@ TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
                     EXPECT_EQ(steps, k - 1);
                 }
                 touch(kind, dir.path());
-                const QStringList found = folderContents(setFolder(kind, dir.path()));
+                const QStringList found = folderContents(dir.path() + setFolder);
                 EXPECT_TRUE(found == before || found == after)
                     << kKindNames[int(kind)] << (overOld ? " over an old set" : "") << ", killed before step "
                     << k << ":\n"
                     << found.join('\n').toStdString();
             }
-            std::printf("%s%s: %d steps\n", kKindNames[int(kind)], overOld ? " over an old set" : "", steps);
             EXPECT_EQ(steps, overOld ? 14 : 8) << kKindNames[int(kind)];
         }
 }

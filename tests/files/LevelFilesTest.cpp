@@ -1,15 +1,8 @@
 #include "files/LevelFiles.h"
 #include "support/FileSizeLimit.h"
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
-#include "support/TestFiles.h"
 
-#include <QDir>
-
-using namespace vortan;
 using namespace vortan::test;
-
-namespace {
 
 // An editor with a framed 120 x 90 level that remembers the game in a folder of its own.
 class LevelFiles : public ::testing::Test {
@@ -22,24 +15,21 @@ class LevelFiles : public ::testing::Test {
     LevelFiles() { e.newLevel(120, 90); }
     template <typename Result>
     void run(Result (Editor::*command)(), const QString& chosen, MsgAnswer answer = MsgAnswer::OK) {
-        e.ui.choices = {ScriptedDialogs::Choice{chosen}};
+        e.choose(chosen);
         e.ui.answers = {answer};
         ((*e).*command)();
     }
 };
 
-} // namespace
-
 TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
     onDisk.take(0, 11);
     for (const char* name : {"level12.quox", "levelm13.quox", "level14t.quox"}) // one file takes a number
         writeFile(gfx + name, "x");
-    e->level().materialMap().fillRect(0, 0, 119, 89, kBlack);
+    e.map().fillRect(0, 0, 119, 89, kBlack);
     e.ui.choices = {std::nullopt};
     e->exportToGame(); // cancelled: the map is framed all the same
-    EXPECT_TRUE(pixelsAre(e->level().materialMap(), [](int x, int y) {
-        return x < 17 || y < 17 || x >= 104 || y >= 74 ? kWall : kBlack;
-    }));
+    EXPECT_TRUE(pixelsAre(
+        e.map(), [](int x, int y) { return x < 17 || y < 17 || x >= 104 || y >= 74 ? kWall : kBlack; }));
     const DialogSettings d = e.ui.dialogsShown.back();
     EXPECT_EQ(d.path + d.filter + d.initialFolder, "level15t.quoxVORTAN Levels (*t.quox)|*t.quox" + gfx);
 
@@ -74,8 +64,8 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     // The game has moved: the user is asked to find it, and first picks another program.
     QFile::rename(game.filePath("Vortan.exe"), game.filePath("Other.exe"));
     run(&Editor::exportToGame, game.filePath("Other.exe"));
-    EXPECT_EQ(e.ui.messages.at(0).title, " VORTAN not found... ");
-    EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), "");
+    EXPECT_EQ(std::pair(e.ui.messages.at(0).title, readFile(e.folder.filePath("gameFolder.txt"))),
+              std::pair(QString(" VORTAN not found... "), QByteArray()));
     QFile::rename(game.filePath("Other.exe"), game.filePath("Vortan.exe"));
     e.ui.choices = {ScriptedDialogs::Choice{game.filePath("Vortan.exe")}, std::nullopt};
     e->exportToGame();
@@ -84,66 +74,61 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
 
     onDisk.take(0, 9);
     const QStringList before = folderContents(gfx);
-    e->level().colourLayer().resize(6000, 10); // a level image far larger than its thumbnail
+    e.colour().resize(6000, 10); // a level image far larger than its thumbnail
     for (int i = 0; i < 6000 * 10; ++i)
-        e->level().colourLayer().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
+        e.colour().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
-        e.ui.choices = {ScriptedDialogs::Choice{gfx + "level09t.quox"}};
+        e.choose(gfx + "level09t.quox");
         e.ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
         e->exportToGame();
     }
     EXPECT_EQ(folderContents(gfx), before);
-    EXPECT_EQ(e.ui.beeps, 0);
-    EXPECT_EQ(e->controls().red, "67%"); // the level image's rows after a full palette count as done
-    EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text,
-              " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. ");
-    EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text,
-              " Level not exported Your level could not be written into the game.\n\r" + gfx +
-                  "level09.quox: " + qt_error_string(EFBIG));
-    e->level().colourLayer().setBackgroundPicture(filledImage(65536, 1, kBlack));
+    // The level image's rows after a full palette count as done.
+    EXPECT_EQ(std::pair(e.ui.beeps, e->controls().red), std::pair(0, QString("67%")));
+    EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text + e.ui.messages.at(2).title +
+                  e.ui.messages[2].text,
+              " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. "
+              " Level not exported Your level could not be written into the game.\n\r" +
+                  gfx + "level09.quox: " + qt_error_string(EFBIG));
+    e.colour().setBackgroundPicture(filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
 
-TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsIt) {
-    e->level().materialMap().fillRect(40, 40, 60, 60, kWater);
-    e->level().setName("castle");
-    e->level().setUnsavedChanges(true);
+TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
+    e.map().fillRect(40, 40, 60, 60, kWater);
+    e.level().setName("castle");
+    e.level().setUnsavedChanges(true);
     run(&Editor::saveLevel, levels + "castle.bmp");
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
     const DialogSettings d = e.ui.dialogsShown.back();
-    EXPECT_EQ(d.title + d.path + d.defaultSuffix, "Save Level...castle.bmp");
-    EXPECT_EQ(d.filterIndex, 1);
-    EXPECT_EQ(d.initialFolder + "/", levels);
-    EXPECT_EQ(d.filter,
-              "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
+    EXPECT_EQ(d.title + d.path + d.defaultSuffix + QString::number(d.filterIndex) + d.initialFolder + "/" +
+                  d.filter,
+              "Save Level...castle.bmp1" + levels +
+                  "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
     EXPECT_EQ(QDir(levels).entryList(QDir::Files),
               QStringList({"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
-    const QImage colour = e->level().colourLayer().image(), map = e->level().materialMap().image();
+    const Layers saved = layersOf(e.level());
     e.newLevel(300, 200);
     run(&Editor::loadLevel, levels + "castle.map.bmp");
-    EXPECT_TRUE(sameImage(colour, e->level().colourLayer().image()));
-    EXPECT_TRUE(sameImage(map, e->level().materialMap().image()));
-    EXPECT_EQ(e->level().name(), "castle");
-    EXPECT_EQ(e->view().navigatorScale(), 120.0f / 101.0f);
+    EXPECT_TRUE(hasLayers(e.level(), saved));
+    EXPECT_EQ(std::pair(e.level().name(), e->view().navigatorScale()),
+              std::pair(QString("castle"), 120.0f / 101));
 
-    // A cancelled save keeps the unsaved work, and so does a set with a broken member, which is not
-    // taken; a file that is gone loads nothing, yet leaves nothing to save.
-    e->level().setUnsavedChanges(true);
+    // A cancelled save and a set with a broken member keep the unsaved work; a file that is
+    // gone loads nothing, yet leaves nothing to save.
+    e.level().setUnsavedChanges(true);
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->saveLevel());
     writeFile(levels + "broken.thumb.bmp", "BM");
     run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
-    EXPECT_TRUE(e->level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().hasUnsavedChanges());
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
-    EXPECT_FALSE(e->level().hasUnsavedChanges());
-    EXPECT_EQ(e->level().name(), "castle");
-}
+    EXPECT_FALSE(e.level().hasUnsavedChanges());
+    EXPECT_EQ(e.level().name(), "castle");
 
-// Of a GIF and a BMP of one member the newer is read, the GIF when both are as old: a
-// level loaded from a GIF, painted and saved loads back as saved.
-TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
+    // Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
     const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";
     ASSERT_TRUE(QFile::copy(VORTAN_TEST_DATA "/pictures/gif-opaque.gif", gif));
     auto setModified = [](const QString& path, const QDateTime& when) {
@@ -154,17 +139,17 @@ TEST_F(LevelFiles, TheNewerOfAGifAndABmpMemberIsRead) {
     const QDateTime gifTime = QDateTime::currentDateTime().addSecs(-60);
     setModified(gif, gifTime);
     run(&Editor::loadLevel, gif);
-    const QImage fromGif = e->level().colourLayer().image();
-    e->level().colourLayer().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
-    e->level().setUnsavedChanges(true);
+    const QImage fromGif = e.colour().image();
+    e.colour().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
+    e.level().setUnsavedChanges(true);
     run(&Editor::saveLevel, levels + "G.bmp");
-    const QImage saved = e->level().colourLayer().image();
-    ASSERT_FALSE(sameImage(fromGif, saved));
+    const QImage savedAfterGif = e.colour().image();
+    ASSERT_FALSE(sameImage(fromGif, savedAfterGif));
     for (const auto& [bmpAfterGif, gifWins] : {std::pair{0, true}, {-1, true}, {1, false}}) {
         setModified(bmp, gifTime.addSecs(bmpAfterGif));
         run(&Editor::loadLevel, levels + "G.map.bmp");
-        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, e->level().colourLayer().image())) << bmpAfterGif;
-        EXPECT_TRUE(sameImage(gifWins ? fromGif : saved, readLevelSet(levels + "G")->colour.value()));
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : savedAfterGif, e.colour().image())) << bmpAfterGif;
+        EXPECT_TRUE(sameImage(gifWins ? fromGif : savedAfterGif, readLevelSet(levels + "G")->colour.value()));
     }
 }
 
@@ -175,8 +160,7 @@ TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
                                                  {"v1.map.bmp", "v1"},     {"v1.thumb.bmp", "v1"}};
     for (const auto& [chosen, base] : bases)
         EXPECT_EQ(saveBaseFor("levels/" + chosen), "levels/" + base);
-    EXPECT_EQ(setNameEnd("Level 2.5.thumb.bmp"), 9);
-    EXPECT_EQ(setNameEnd("a.level.b.map.c.level.gif"), 15);
-    EXPECT_EQ(setNameEnd("cave.bmp"), -1);
-    EXPECT_EQ(plainPictureName("cave.old.bmp"), "cave");
+    EXPECT_EQ(std::tuple(setNameEnd("Level 2.5.thumb.bmp"), setNameEnd("a.level.b.map.c.level.gif"),
+                         setNameEnd("cave.bmp"), plainPictureName("cave.old.bmp")),
+              std::tuple(9, 15, -1, QString("cave")));
 }

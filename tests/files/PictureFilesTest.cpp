@@ -10,7 +10,8 @@
 using namespace vortan;
 using namespace vortan::test;
 
-TEST(PictureFiles, SavesBottomUpRowsOfTwentyFourBitsReplacingAnOlderFileWholeOrNotAtAll) {
+// Saved bottom up in rows of 24 bits, replacing an older file whole or not at all.
+TEST(PictureFiles, SavesAndReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
     QTemporaryDir dir;
     Picture p(3, 2), big(37, 23); // big: 111 bytes of colour a row and one of padding
     for (int i = 0; i < 37 * 23; ++i)
@@ -33,11 +34,9 @@ TEST(PictureFiles, SavesBottomUpRowsOfTwentyFourBitsReplacingAnOlderFileWholeOrN
     }
     EXPECT_EQ(readFile(path).toHex().toStdString(), small);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"level.bmp"});
-}
 
-// Each file of data/pictures reads as the PNG beside it; each of data/refused is refused for
-// the reason its name starts with.
-TEST(PictureFiles, ReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
+    // Each file of data/pictures reads as the PNG beside it; each of data/refused is refused
+    // for the reason its name starts with.
     const QDir pictures(VORTAN_TEST_DATA "/pictures"), refused(VORTAN_TEST_DATA "/refused");
     for (const QFileInfo& file : pictures.entryInfoList({"*.bmp", "*.gif"})) {
         const QImage expected(pictures.filePath(file.completeBaseName() + ".png"));
@@ -51,7 +50,6 @@ TEST(PictureFiles, ReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
             << why.toStdString() << " " << file.fileName().toStdString();
     }
     // No name is the empty picture; a pipe or a device is refused at once, not waited on or read forever.
-    QTemporaryDir dir;
     ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("pipe.bmp")).constData(), 0600), 0);
     const QString paths[] = {dir.filePath("none.bmp"), dir.path(), dir.filePath("pipe.bmp"), "/dev/zero"};
     const char* reasons[] = {"does not exist", "folder", "not an ordinary file", "not an ordinary file"};

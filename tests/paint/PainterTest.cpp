@@ -1,38 +1,31 @@
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
-namespace {
 constexpr Colour kStart = rgb(55, 100, 120);
-bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
+static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
     return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
 }
 struct Painting : ::testing::Test {
-    TestEditor e;
-    void SetUp() override { e.newLevel(1000, 800); }
-    Colour at(int layer, int x, int y) { return e->level().layer(layer).pixelAt(x, y); }
-    bool unsaved() { return e->level().hasUnsavedChanges(); }
+    TestEditor e{1000, 800};
+    Colour at(int layer, int x, int y) { return e.level().layer(layer).pixelAt(x, y); }
+    bool unsaved() { return e.level().hasUnsavedChanges(); }
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }
 };
-} // namespace
 
-TEST(Brush, StartsAsADiscWithItsMaskAndNeverPaintsBlack) {
+TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     Brush b;
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kStart : kBlack; }));
     EXPECT_TRUE(pixelsAre(b.materialBrush(), [](int x, int y) { return inDisc(x, y) ? kWall : kBlack; }));
     EXPECT_TRUE(pixelsAre(b.mask(), [](int x, int y) { return inDisc(x, y) ? kBlack : kWhite; }));
     b.take(kBlack, true);
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kWhite : kBlack; }));
-}
 
-TEST(Brush, ATaggedPicturePaintsItsMaterialAndMirrors) {
+    // A tagged picture paints its material, and mirrors.
     QImage picture = filledImage(85, 85, kBlack);
     for (int i = 0; i < 43 * 85; ++i)
         picture.setPixel(i % 43, i / 43, toPixel(rgb(i % 43 + 1, i / 43, 7)));
     picture.setPixel(0, 0, toPixel(kExplosive));
-    Brush b;
     b.usePicture(picture);
     // The tag pixel paints as its right-hand neighbour.
     auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
@@ -59,17 +52,17 @@ TEST_F(Painting, TheColourDialogOpensOnWhatTheBrushPaintsAndSnapsInTheMapView) {
 }
 
 TEST_F(Painting, PressesStampAndEraseTheDiscInBothLayersAndBackspaceUndoes) {
-    e->level().colourLayer().fillRect(17, 17, 983, 783, rgb(0, 128, 0)); // the mask keeps it around the disc
-    e->view().scrollTo(e->level(), 10, 20);
+    e.colour().fillRect(17, 17, 983, 783, rgb(0, 128, 0)); // the mask keeps it around the disc
+    e->view().scrollTo(e.level(), 10, 20);
     e->pressInViewport(Qt::LeftButton, {}, {623, 50}); // on the frame beside the last column
     e->keyInViewport(Qt::Key_Backspace, {});           // nothing to undo on a new level
-    EXPECT_FALSE(e->level().history().steps() > 0 || unsaved());
+    EXPECT_FALSE(e.level().history().steps() > 0 || unsaved());
     // Brush corners round(57.5) = 58 and round(58.5) = 58, ties to even: the centre is level (110, 120).
     for (bool paint : {true, false}) {
         e->pressInViewport(paint ? Qt::LeftButton : Qt::RightButton, {}, {100, 101});
         const Colour painted[] = {kStart, kWall}, around[] = {rgb(0, 128, 0), kBlack};
         for (int i : {0, 1})
-            EXPECT_TRUE(pixelsAre(e->level().layer(i), [&](int x, int y) {
+            EXPECT_TRUE(pixelsAre(e.level().layer(i), [&](int x, int y) {
                 if (x < 17 || y < 17 || x >= 984 || y >= 784) return painted[i]; // the frame
                 return inDisc(x, y, 20, 110, 120) ? (paint ? painted[i] : kBlack) : around[i];
             }));
@@ -97,8 +90,8 @@ TEST_F(Painting, MovesPreviewAndPaintOnlyWithOneButtonAndNoModifier) {
 }
 
 TEST_F(Painting, AFillTakesEachLayersOwnRegion) {
-    e->level().colourLayer().drawLine(200, 17, 200, 784, rgb(1, 1, 1));
-    e->level().materialMap().drawLine(17, 150, 984, 150, kPlatformFS);
+    e.colour().drawLine(200, 17, 200, 784, rgb(1, 1, 1));
+    e.map().drawLine(17, 150, 984, 150, kPlatformFS);
     // Unzoomed a fill counts as a change even where it meets its own colours; zoomed only when one changed.
     for (auto [zoomed, colour, entry, material] :
          {std::tuple{false, kStart, "Explosive!", kExplosive}, {true, kWater, "Water", kWater}}) {
@@ -108,7 +101,7 @@ TEST_F(Painting, AFillTakesEachLayersOwnRegion) {
         EXPECT_EQ(std::tuple(at(0, 40, 60), at(0, 250, 60), at(1, 300, 100), at(1, 100, 200)),
                   std::tuple(colour, kBlack, material, kBlack));
         EXPECT_EQ(e->view().viewport().pixelAt(zoomed ? 240 : 40, zoomed ? 360 : 60), colour);
-        e->level().setUnsavedChanges(false);
+        e.level().setUnsavedChanges(false);
         e->pressInViewport(Qt::LeftButton, Qt::ControlModifier, {120, 120});
         EXPECT_EQ(unsaved(), !zoomed);
     }
@@ -124,11 +117,11 @@ TEST_F(Painting, KeysChooseMaterialsSizesScrollAndMirror) {
         e->keyInViewport(key, key == '6' ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_EQ(e->brush().radius(), radius) << key;
     }
-    e->view().scrollTo(e->level(), 100, 100);
-    for (auto [key, zoomed, x, y] : {std::array{int(Qt::Key_Right), 0, 150, 100},
-                                     {Qt::Key_Down, 0, 150, 150},
-                                     {Qt::Key_Left, 1, 142, 150},
-                                     {Qt::Key_Up, 1, 142, 142}}) {
+    e->view().scrollTo(e.level(), 100, 100);
+    // clang-format off
+    for (auto [key, zoomed, x, y] : {std::array{int(Qt::Key_Right), 0, 150, 100}, {Qt::Key_Down, 0, 150, 150},
+                                     {Qt::Key_Left, 1, 142, 150}, {Qt::Key_Up, 1, 142, 142}}) {
+        // clang-format on
         e->setZoomed(zoomed); // 50 pixels, zoomed round(50 / 6) = 8
         e->keyInViewport(key, {});
         EXPECT_EQ(QPoint(e->view().xOffset(), e->view().yOffset()), QPoint(x, y));
@@ -154,10 +147,10 @@ TEST_F(Painting, ZoomedPressesSetAndClearSinglePixelsAndPicksTakeTheShownLayer) 
         // Only that pixel's 6 x 6 block is drawn: the viewport still shows the level six times enlarged.
         EXPECT_TRUE(pixelsAre(e->view().viewport(), [&](int vx, int vy) { return at(0, vx / 6, vy / 6); }));
     }
-    e->level().setUnsavedChanges(false);
+    e.level().setUnsavedChanges(false);
     e->moveInViewport(Qt::LeftButton | Qt::RightButton, {}, {100, 100}); // two buttons: nothing changes
-    e->level().colourLayer().setPixel(30, 30, rgb(128, 64, 32));
-    e->level().materialMap().setPixel(30, 30, kWater);
+    e.colour().setPixel(30, 30, rgb(128, 64, 32));
+    e.map().setPixel(30, 30, kWater);
     e->pressInViewport(Qt::RightButton, Qt::ShiftModifier, {180, 180});
     e->moveInViewport(Qt::RightButton, Qt::ShiftModifier, {-40, 10}); // far left: no pick, the labels stay
     EXPECT_EQ(std::pair(e->brush().colour(), labels()), std::pair(rgb(128, 64, 32), QString("128 64 32 ")));

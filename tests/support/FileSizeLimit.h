@@ -9,11 +9,9 @@ namespace vortan::test {
 // on a full disk, whoever runs the tests (permission bits would not stop the superuser).
 class FileSizeLimit {
   public:
-    explicit FileSizeLimit(rlim_t bytes) {
+    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &saved_);
-        handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved_;
-        small.rlim_cur = bytes;
+        const rlimit small{bytes, saved_.rlim_max};
         setrlimit(RLIMIT_FSIZE, &small);
     }
     ~FileSizeLimit() {
@@ -24,8 +22,8 @@ class FileSizeLimit {
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
   private:
+    void (*handler_)(int);
     rlimit saved_{};
-    void (*handler_)(int) = nullptr;
 };
 
 } // namespace vortan::test

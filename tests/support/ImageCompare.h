@@ -7,6 +7,8 @@
 
 namespace vortan::test {
 
+using namespace vortan; // the tests name the editor's own types plainly
+
 // Same size and the same colour at every pixel; on failure names the first differing pixel.
 ::testing::AssertionResult sameImage(const QImage& expected, const QImage& actual);
 // Every pixel has the colour `expected` gives for it; on failure names the first that

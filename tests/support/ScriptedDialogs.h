@@ -10,6 +10,8 @@
 
 namespace vortan::test {
 
+using namespace vortan; // the tests name the editor's own types plainly
+
 // Answers the editor's questions from a script and records what was asked. An
 // unscripted question fails the test instead of waiting for anybody.
 class ScriptedDialogs : public UserDialogs {
@@ -31,7 +33,7 @@ class ScriptedDialogs : public UserDialogs {
     std::deque<std::function<void(NewLevelForm&)>> newLevelScripts;
     std::deque<std::function<void(OptionsForm&)>> optionsScripts;
 
-    std::vector<Message> messages;            // every message shown
+    std::vector<Message> messages; // every message shown
     // Looks at the screen while a message is up, before it is answered.
     std::function<void(const Message&)> whileMessageShows;
     std::vector<DialogSettings> dialogsShown; // the settings at each file or colour dialog

@@ -1,5 +1,5 @@
 #include "support/TestEditor.h"
-#include "core/Numbers.h"
+#include "support/ImageCompare.h"
 
 namespace vortan::test {
 
@@ -15,19 +15,43 @@ TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
 
 void TestEditor::newLevel(int width, int height) {
     ui.newLevelScripts.push_back([=, this](NewLevelForm& f) {
-        // The form warns of a size the game will not load each time the size changes to one.
-        auto answerWarning = [&](double next) {
-            if (next != leadingValue(f.sizeText()) && next >= 2097152) ui.answers.push_back(MsgAnswer::OK);
-        };
-        answerWarning(width * leadingValue(f.heightText()));
+        // The form warns each time the size changes to one the game will not load: only the
+        // last change can.
+        f.setHeightText("1");
         f.setWidthText(QString::number(width));
-        answerWarning(double(width) * height);
+        if (double(width) * height >= 2097152) ui.answers.push_back(MsgAnswer::OK);
         f.setHeightText(QString::number(height));
         f.accept();
     });
     editor->newLevel();
     editor->level().setUnsavedChanges(false);
     editor->refreshNavigatorIfStale();
+}
+
+void TestEditor::click(QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+    editor->pressInViewport(button, modifiers, at);
+    editor->releaseInViewport();
+}
+
+void TestEditor::drag(std::initializer_list<QPointF> path, bool hold) {
+    editor->pressInViewport(Qt::LeftButton, {}, *path.begin());
+    for (auto at = path.begin() + 1; at != path.end(); ++at)
+        editor->moveInViewport(Qt::LeftButton, {}, *at);
+    if (!hold) editor->releaseInViewport();
+}
+
+void TestEditor::keepCopy() {
+    editor->writeRecoveryCopy();
+    editor->finishRecoveryCopy();
+}
+
+Layers layersOf(const LevelDocument& level) {
+    return {level.colourLayer().image().copy(), level.materialMap().image().copy()};
+}
+
+::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected) {
+    const auto colour = sameImage(expected.first, level.colourLayer().image());
+    return colour ? sameImage(expected.second, level.materialMap().image()) << " in the map" : colour;
 }
 
 } // namespace vortan::test

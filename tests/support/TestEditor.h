@@ -1,10 +1,11 @@
 #pragma once
 
 #include "app/Editor.h"
+#include "support/ImageCompare.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedRandom.h"
+#include "support/TestFiles.h"
 
-#include <QTemporaryDir>
 #include <memory>
 
 namespace vortan::test {
@@ -19,10 +20,30 @@ struct TestEditor {
 
     // writeFiles runs before start-up, to lay files into the own folder.
     explicit TestEditor(const std::function<void(const QString& folder)>& writeFiles = {});
+    // Then a level of this size, as New makes it.
+    TestEditor(int width, int height) : TestEditor() { newLevel(width, height); }
     Editor* operator->() { return editor.get(); }
     Editor& operator*() { return *editor; }
+    LevelDocument& level() { return editor->level(); }
+    Picture& colour() { return editor->level().colourLayer(); }
+    Picture& map() { return editor->level().materialMap(); }
     // A level of this size, as New makes it, without unsaved changes.
     void newLevel(int width, int height);
+    // A press on the viewport and its release.
+    void click(QPointF at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
+    // A press at the first point and moves through the others with the left button held,
+    // released at the end unless `hold`.
+    void drag(std::initializer_list<QPointF> path, bool hold = false);
+    void key(int key, Qt::KeyboardModifiers modifiers = {}) { editor->keyInViewport(key, modifiers); }
+    // The next file dialog takes this file.
+    void choose(const QString& path) { ui.choices = {ScriptedDialogs::Choice{path}}; }
+    // A recovery copy written and waited for.
+    void keepCopy();
 };
+
+// Both layers' pixels, to compare a level with an earlier state of it.
+using Layers = std::pair<QImage, QImage>;
+Layers layersOf(const LevelDocument& level);
+::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected);
 
 } // namespace vortan::test

@@ -9,6 +9,8 @@
 
 namespace vortan::test {
 
+using namespace vortan; // the tests name the editor's own types plainly
+
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("?");
@@ -27,13 +29,23 @@ inline QStringList folderContents(const QString& folder) {
     return all;
 }
 
+// The first bytes of a game file: its tag, its kind and size, and the byte after them.
+inline QByteArray gameFileHeader(int kind, int width, int height, int baseLessOne) {
+    QByteArray h("QUOX3zzzz");
+    for (int b : {kind, 1, width & 255, width >> 8, height & 255, height >> 8, baseLessOne})
+        h.append(char(b));
+    return h;
+}
+
 // An installed game in a folder of its own, with the editor's own folder remembering it.
 struct GameOnDisk {
     QTemporaryDir folder;
     const QString gfx = folder.filePath("gameData/Gfx/");
-    GameOnDisk() {
+    // Holding the game's own levels 0 to lastLevel.
+    explicit GameOnDisk(int lastLevel = -1) {
         QDir().mkpath(gfx);
         writeFile(folder.filePath("Vortan.exe"), "x");
+        take(0, lastLevel);
     }
     // Levels from to to, each with all three of its files.
     void take(int from, int to) const {

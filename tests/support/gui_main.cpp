@@ -1,6 +1,9 @@
 // Runs a suite of the editor's logic: a headless QGuiApplication (fonts for text in
-// pictures), never a window.
+// pictures), never a window. The window's suite builds it with an offscreen QApplication.
+#ifndef VORTAN_SUITE_APPLICATION
 #include <QGuiApplication>
+#define VORTAN_SUITE_APPLICATION QGuiApplication
+#endif
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,6 +16,6 @@ int main(int argc, char** argv) {
     QTemporaryDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    QGuiApplication app(argc, argv);
+    VORTAN_SUITE_APPLICATION app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,12 +1,9 @@
-#include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 
-using namespace vortan;
 using namespace vortan::test;
 
+// Zoomed, (width + 6) div 6 columns of 6 x 6 blocks; a narrower layer leaves some black.
 TEST(Viewport, ScrollingClampsRoundsAndZooms) {
-    // Zoomed, (width + 6) div 6 columns of 6 x 6 blocks cover the viewport; a narrower layer leaves some
-    // black.
     // clang-format off
     for (auto [viewportWidth, viewportHeight, levelWidth, zoomed, x, y, xOffset, yOffset] : {
              std::tuple{237, 221, 821, false, -5.0f, -1.0f, 0, 0}, {237, 221, 821, false, 5000.0f, 5000.0f, 584, 448},
@@ -22,27 +19,24 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
         view.viewport().resize(viewportWidth, viewportHeight);
         view.setZoomed(zoomed);
         view.scrollTo(level, x, y);
-        EXPECT_EQ(QPoint(view.xOffset(), view.yOffset()), QPoint(xOffset, yOffset))
-            << viewportWidth << " " << x;
-        const int n = zoomed ? View::kZoomFactor : 1;
-        // Captured as copies: clang 14 captures no structured bindings.
-        EXPECT_TRUE(pixelsAre(view.viewport(), [&, xOffset = xOffset, yOffset = yOffset,
-                                                levelWidth = levelWidth](int vx, int vy) {
-            return xOffset + vx / n < 0 ? kBlack : Colour((yOffset + vy / n) * levelWidth + xOffset + vx / n);
+        const int x0 = view.xOffset(), y0 = view.yOffset(), w = layer.width(),
+                  n = zoomed ? View::kZoomFactor : 1;
+        EXPECT_EQ(QPoint(x0, y0), QPoint(xOffset, yOffset)) << viewportWidth << " " << x;
+        EXPECT_TRUE(pixelsAre(view.viewport(), [&](int vx, int vy) {
+            return x0 + vx / n < 0 ? kBlack : Colour((y0 + vy / n) * w + x0 + vx / n);
         }));
     }
 }
 
-TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
-    TestEditor e;
-    e.newLevel(808, 808); // 8 level pixels a navigator pixel
-    e->level().colourLayer().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
-    e->level().materialMap().fillRect(0, 0, 807, 807, kWater);
+TEST(NavigatorAndThumbnail, ShowTheWholeLayerScrollOnClicksAndFrameAMiniatureBelowTheName) {
+    TestEditor e(808, 808); // 8 level pixels a navigator pixel
+    e.colour().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
+    e.map().fillRect(0, 0, 807, 807, kWater);
     e->refreshNavigatorIfStale(); // nothing said the level changed: no redraw
     EXPECT_EQ(e->view().navigator().pixelAt(60, 10), kBlack);
     e->view().markNavigatorStale();
     e->refreshNavigatorIfStale();
-    const Picture& layer = e->level().colourLayer();
+    const Picture& layer = e.colour();
     EXPECT_TRUE(pixelsAre(e->view().navigator(), [&](int x, int y) { return layer.pixelAt(8 * x, 8 * y); }));
     auto offset = [&] { return QPoint(e->view().xOffset(), e->view().yOffset()); };
     e->pressInNavigator({10, 5});
@@ -58,14 +52,12 @@ TEST(Navigator, ShowsTheWholeShownLayerAndScrollsOnClicksInside) {
     EXPECT_EQ(e->view().navigator().pixelAt(30, 10), kWater);
     for (bool changed : {false, true}) { // the Thumbnail view rebuilds it only after a change
         e->showView(View::Shown::Level);
-        e->level().setUnsavedChanges(changed);
+        e.level().setUnsavedChanges(changed);
         e->showView(View::Shown::Thumbnail);
         EXPECT_EQ(e->view().thumbnail().pixelAt(33, 48), changed ? kBlack : kWhite); // framed from column 33
     }
-}
-
-TEST(Thumbnail, FramesAMiniatureOfTheLevelBelowItsName) {
-    Picture name(192, 48, kWhite); // centred, its bottom at row 32
+    // The thumbnail: the name centred with its bottom at row 32, below it the level's miniature, framed.
+    Picture name(192, 48, kWhite);
     QFont font("Liberation Serif");
     font.setPointSizeF(14.25);
     name.setFont(font);
@@ -79,11 +71,11 @@ TEST(Thumbnail, FramesAMiniatureOfTheLevelBelowItsName) {
         View view;
         view.buildThumbnail(level, {});
         const Colour inside = h == 941 ? kWater : rgb(100, 100, 100); // water shows pure blue
-        // Captured as copies: clang 14 captures no structured bindings.
-        EXPECT_TRUE(pixelsAre(view.thumbnail(), [&, x0 = x0, columns = columns, rows = rows](int x, int y) {
+        const QRect r(x0, 48, columns, rows);
+        EXPECT_TRUE(pixelsAre(view.thumbnail(), [&](int x, int y) {
             if (y < 48) return name.pixelAt(x, y);
-            if (x < x0 || x >= x0 + columns || y >= 48 + rows) return kWhite;
-            return x == x0 || x == x0 + columns - 1 || y == 48 || y == 47 + rows ? kBlack : inside;
+            if (!r.contains(x, y)) return kWhite;
+            return x == r.left() || x == r.right() || y == r.top() || y == r.bottom() ? kBlack : inside;
         })) << w;
     }
 }
