@@ -1,17 +1,18 @@
 #include "app/CommandLine.h"
-#include "app/Editor.h"
+#include "app/LevelActions.h"
 #include "core/FileSet.h"
+#include "dialogs/Forms.h"
+#include "files/EditorFolders.h"
 #include "files/GameFormat.h"
 #include "files/LevelFiles.h"
 #include "files/PictureFiles.h"
+#include "view/View.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
-#include <set>
 
 namespace vortan {
 
@@ -43,54 +44,15 @@ int fail(const QString& text) {
     return 1;
 }
 
-// The export's refusals, in the words of the Export button.
-const char* kProtected =
-    "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\rIf you really "
-    "want to replace it, delete it manually first.";
-const char* kIllegal = "Try to export the level again using a correct filename.";
-const char* kOutOfSequence =
-    " The levels has to be numbered sequentially, or they will not show up in the game. "
-    "\n\rTry to export the level again using a correct filename. ";
-
-// The level a command works on, read as Load reads it: a set, whichever member is named,
-// or a single picture as the colour layer. Without a window there is no level before it,
-// so a set without its colour layer is refused as well. Check and export refuse alike.
-struct CommandLevel {
-    QImage colour;
-    std::optional<QImage> map;
-};
-
-std::optional<CommandLevel> readCommandLevel(const QString& path, QString* refusal) {
-    auto refused = [&](const QString& why) -> std::optional<CommandLevel> {
-        *refusal = QString("%1: %2").arg(path, why);
-        return std::nullopt;
-    };
-    FileSet::settle(path); // a set whose writer was killed is whole again first
-    if (!QFileInfo::exists(path)) return refused("The file does not exist.");
-    const QString fileName = QFileInfo(path).fileName();
-    const qsizetype nameEnd = setNameEnd(fileName);
-    QString why;
-    if (nameEnd < 0) {
-        std::optional<QImage> picture = loadPicture(path, &why);
-        if (!picture) return refused(why);
-        return CommandLevel{std::move(*picture), std::nullopt};
-    }
-    const auto set = readLevelSet(path.left(path.size() - fileName.size()) + fileName.left(nameEnd), &why);
-    if (!set) return refused(why);
-    if (!set->colour) return refused("the set has no colour layer (.level.bmp).");
-    return CommandLevel{*set->colour, set->map};
-}
-
 int exportLevel(const CommandLine& line) {
     const QString& path = line.files.at(0);
     QString why;
-    if (!readCommandLevel(path, &why)) return fail(why);
-    ConsoleDialogs ui;
-    QTemporaryDir own; // a window's folders: the export reads neither its brushes nor its game
-    Editor editor(ui, EditorFolders::beside(own.path()), std::make_unique<ClockRandom>());
-    editor.setRecoveryFolder({}); // nothing of the user's unsaved work is touched
-    editor.start();
-    if (!editor.openFile(path, &why)) return fail(QString("%1: %2").arg(path, why));
+    const std::optional<LevelFile> file = readCommandLevel(path, &why);
+    if (!file) return fail(why);
+    ConsoleDialogs ask;
+    LevelDocument level;
+    View view;
+    openInto(level, view, *file);
     // Without --game the export goes to the game the window found; a game named here is
     // remembered when none is known yet.
     const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
@@ -101,19 +63,22 @@ int exportLevel(const CommandLine& line) {
     const GameFolder game = line.game.isEmpty() ? remembered : GameFolder::at(line.game, folders.state);
     if (!QFileInfo(game.levelFolder()).isDir())
         return fail(QString("%1 holds no gameData/Gfx folder for the levels.").arg(game.path()));
-    if (!editor.closeMapForExport()) return 1;
+    if (!prepareForExport(level, ask)) return 1;
     const int firstFree = game.firstFreeNumber();
-    int number = firstFree;
-    if (!line.number.isEmpty()) {
-        bool whole = false;
-        number = line.number.toInt(&whole);
-        if (!whole || number < 0 || number > 99) return fail(kIllegal);
+    // The number is checked as the Export button checks the name it stands for.
+    bool whole = true;
+    const int asked = line.number.isEmpty() ? firstFree : line.number.toInt(&whole);
+    Refusal refusal = illegalNameRefusal();
+    const int number = whole && asked >= 0 && asked <= 99
+                           ? exportNumber("level" + twoDigits(asked) + "t.quox", firstFree, &refusal)
+                           : -1;
+    if (number < 0) {
+        tell(ask, refusal);
+        return 1;
     }
-    if (number < 9) return fail(kProtected);
-    if (number > firstFree) return fail(kOutOfSequence);
     if (number < firstFree && !line.force)
         return fail(QString("Level %1 is in the game already; --force replaces it.").arg(twoDigits(number)));
-    if (!editor.writeToGame(game, number)) return fail("The level files could not be written.");
+    if (!writeLevelToGame(level, view, game, number, ask, {})) return 1;
     if (remembered.path().isEmpty() && game.holdsGame()) game.remember();
     for (const auto kind :
          {GameFolder::File::Thumbnail, GameFolder::File::LevelImage, GameFolder::File::MaterialMap})
@@ -123,70 +88,12 @@ int exportLevel(const CommandLine& line) {
 
 int checkLevel(const QString& path) {
     QString why;
-    std::optional<CommandLevel> level = readCommandLevel(path, &why);
-    if (!level) return fail(why);
-    const QImage* colour = &level->colour;
-    const std::optional<QImage>& map = level->map;
-    bool fine = true;
-    print(stdout, QString("Level: %1 x %2 pixels").arg(colour->width()).arg(colour->height()));
-
-    std::set<uint32_t> colours;
-    for (int y = 0; y < colour->height(); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(colour->constScanLine(y));
-        colours.insert(row, row + colour->width());
-    }
-    const bool tooMany = colours.size() > 192;
-    fine &= !tooMany;
-    print(stdout, QString("Colours: %1 of the 192 the game keeps%2")
-                      .arg(colours.size())
-                      .arg(tooMany ? "; the rest will show as their nearest" : ""));
-
-    if (!map) {
-        print(stdout, "Map: none (no .map.bmp beside the level)");
-        return 1;
-    }
-    if (map->size() != colour->size()) {
-        print(
-            stdout,
-            QString("Map: %1 x %2 pixels, not the colour layer's size").arg(map->width()).arg(map->height()));
-        fine = false;
-    }
-    std::map<Colour, qint64> counts;
-    qint64 noMaterial = 0;
-    QStringList where;
-    for (int y = 0; y < map->height(); ++y)
-        for (int x = 0; x < map->width(); ++x) {
-            const Colour c = fromPixel(map->pixel(x, y));
-            const bool known =
-                c == kBlack || std::any_of(kMaterialList.begin(), kMaterialList.end(),
-                                           [&](const MaterialEntry& m) { return m.colour == c; });
-            if (known) {
-                ++counts[c];
-            } else if (++noMaterial <= 5) {
-                where << QString("(%1, %2)").arg(x).arg(y);
-            }
-        }
-    print(stdout, "Materials:");
-    for (const MaterialEntry& m : kMaterialList)
-        print(stdout, QString("  %1: %2").arg(m.name).arg(counts[m.colour]));
-    print(stdout, QString("  nothing: %1").arg(counts[kBlack]));
-    if (noMaterial > 0) {
-        print(stdout, QString("No material: %1 pixels, the first at %2%3")
-                          .arg(noMaterial)
-                          .arg(where.join(", "))
-                          .arg(noMaterial > 5 ? ", ..." : ""));
-        fine = false;
-    }
-    // The frame the export draws: 17 pixels at the top and left, 16 at the bottom and right.
-    qint64 open = 0;
-    for (int y = 0; y < map->height(); ++y)
-        for (int x = 0; x < map->width(); ++x)
-            if ((x <= 16 || y <= 16 || x >= map->width() - 16 || y >= map->height() - 16) &&
-                fromPixel(map->pixel(x, y)) != kWall)
-                ++open;
-    print(stdout, open == 0 ? QString("Wall frame: closed")
-                            : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open));
-    return fine ? 0 : 1;
+    const std::optional<LevelFile> file = readCommandLevel(path, &why);
+    if (!file) return fail(why);
+    const LevelCheck check = vortan::checkLevel(*file);
+    for (const QString& line : check.lines)
+        print(stdout, line);
+    return check.fine ? 0 : 1;
 }
 
 int showFolders() {

@@ -1,14 +1,11 @@
 #include "app/Editor.h"
-#include "core/FileSet.h"
+#include "app/BrushActions.h"
+#include "app/LevelActions.h"
 #include "core/Memory.h"
 #include "core/Numbers.h"
 #include "dialogs/RandomName.h"
-#include "files/Export.h"
-#include "files/LevelFiles.h"
-#include "files/PictureFiles.h"
 #include "generate/RandomCave.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
@@ -22,8 +19,22 @@ constexpr QSize kStartWindow{760, 573};
 
 Editor::Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random)
     : ui_(ui), folders_(std::move(folders)), random_(std::move(random)), gameFolder_(folders_.state),
-      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow) {
-    setRecoveryFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery");
+      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow),
+      recovery_(
+          ui, level_, view_,
+          [this] { return busy() || input_.stroking() || QGuiApplication::mouseButtons() != Qt::NoButton; },
+          [this](const RecoveredLevel& level) { recoverLevel(level); }) {
+    recovery_.setFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery");
+    // The level says what changed; the viewport, the navigator and the title follow.
+    connect(&level_, &LevelDocument::areaChanged, this, [this](QRect area) {
+        view_.markNavigatorStale();
+        emit pictureChanged(ShownPicture::Viewport, view_.onScreen(area));
+    });
+    connect(&level_, &LevelDocument::sizeChanged, this, [this] { view_.markNavigatorStale(); });
+    connect(&level_, &LevelDocument::nameChanged, this, [this](const QString& name) {
+        controls_.title = "VORTAN Level Editor 1.0 - " + name;
+        emit controlsChanged();
+    });
 }
 
 Editor::~Editor() = default;
@@ -31,14 +42,9 @@ Editor::~Editor() = default;
 bool Editor::start() {
     if (started_) return false;
     started_ = true;
-    // A shorter interval for tests that crash the editor on purpose.
-    const int seconds = qEnvironmentVariableIntValue("VORTAN_RECOVERY_SECONDS");
-    recoveryTimer_.setInterval(1000 * (seconds > 0 ? seconds : 60));
-    connect(&recoveryTimer_, &QTimer::timeout, this, &Editor::writeRecoveryCopy);
-    recoveryTimer_.start();
+    recovery_.start();
     gameFolder_.readRemembered();
     view_.fitNavigator(level_, view_.shownLayer());
-    showTitle();
     return true;
 }
 
@@ -69,130 +75,38 @@ void Editor::startProgress(float passes) {
 void Editor::layOut(QSize windowOuter) {
     windowOuter_ = windowOuter;
     controls_.viewportOuter = view_.layOut(windowOuter, level_);
+    view_.keepInside(level_);
     emit controlsChanged();
 }
 
-void Editor::repaintViewport() {
-    yield();
-    redrawViewport();
-    yield();
-}
-
 void Editor::redrawViewport() {
-    view_.redraw(level_);
+    view_.keepInside(level_);
+    view_.setPreview({}, {});
     emit pictureChanged(ShownPicture::Viewport);
 }
 
 bool Editor::mayClose() {
-    endStroke();
+    input_.endStroke();
     if (busy()) {
         closePending_ = true;
         return false;
     }
     if (!mayDiscardLevel()) return false;
-    forgetRecoveryCopy(); // saved, let go or nothing to keep: nothing to recover
+    recovery_.forget(); // saved, let go or nothing to keep: nothing to recover
     return true;
-}
-
-void Editor::setRecoveryFolder(const QString& folder) {
-    recovery_ = folder.isEmpty() ? nullptr : std::make_unique<RecoveryFolder>(folder);
-}
-
-void Editor::writeRecoveryCopy() {
-    // The last copy is still being written: the next round takes this one.
-    if (!recovery_ || recovery_->copying()) return;
-    finishRecoveryCopy();
-    tellRecoveryTrouble();
-    if (!level_.hasUnsavedChanges() || changes_ == copiedChanges_) return;
-    // The pictures are shared, not copied, here: a change after this moment copies a
-    // layer on the window's thread while the copy is written on a thread of its own.
-    const RecoveredLevel copy{level_.colourLayer().image(),
-                              level_.materialMap().image(),
-                              level_.name(),
-                              QDateTime::currentDateTime(),
-                              {view_.xOffset(), view_.yOffset()},
-                              int(view_.shown()),
-                              view_.zoomed()};
-    copiedChanges_ = changes_;
-    QString why;
-    if (recovery_->startCopy(copy, &why)) return;
-    recoveryTrouble_ = why;
-    copiedChanges_ = 0; // tried again at the next round
-    tellRecoveryTrouble();
-}
-
-void Editor::finishRecoveryCopy() {
-    if (const QString why = recovery_ ? recovery_->finishCopy() : QString(); !why.isEmpty()) {
-        recoveryTrouble_ = why;
-        copiedChanges_ = 0;
-    }
-}
-
-void Editor::tellRecoveryTrouble() {
-    // Once a run, and never into a command or a stroke.
-    if (recoveryTrouble_.isEmpty() || recoveryTold_ || busy() ||
-        QGuiApplication::mouseButtons() != Qt::NoButton)
-        return;
-    recoveryTold_ = true;
-    ui_.message("Unsaved work... ",
-                "No copy of your unsaved work can be kept in case the editor ends unexpectedly.\n\r" +
-                    recoveryTrouble_,
-                MsgButtons::OK, MsgIcon::Exclamation);
-}
-
-void Editor::forgetRecoveryCopy() {
-    finishRecoveryCopy();
-    if (recovery_) recovery_->forgetOwn();
-    copiedChanges_ = changes_;
-}
-
-void Editor::offerRecovery() {
-    if (!recovery_) return;
-    QStringList unreadable;
-    auto left = recovery_->leftBehind(&unreadable);
-    if (!unreadable.isEmpty())
-        ui_.message("Unsaved work... ",
-                    "A copy of unsaved work could not be read.\n\r" + unreadable.join("\n\r"), MsgButtons::OK,
-                    MsgIcon::Exclamation);
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        const auto& [copy, about] = left[i];
-        const QString when = about.taken.toString("yyyy-MM-dd hh:mm");
-        if (ui_.message("Unsaved work... ",
-                        QString("Recover the unsaved level '%1' from %2?").arg(about.name, when),
-                        MsgButtons::YesNo, MsgIcon::Information) != MsgAnswer::Yes) {
-            recovery_->remove(copy);
-            continue;
-        }
-        for (std::size_t j = i + 1; j < left.size(); ++j)
-            recovery_->release(left[j].first); // for a later start
-        QString why;
-        const std::optional<RecoveredLevel> level = copy.read(&why);
-        if (!level) {
-            recovery_->release(copy);
-            ui_.message("Unsaved work... ", "A copy of unsaved work could not be read.\n\r" + why,
-                        MsgButtons::OK, MsgIcon::Exclamation);
-            return;
-        }
-        recovery_->takeOver(copy);
-        recoverLevel(*level);
-        return;
-    }
 }
 
 void Editor::recoverLevel(const RecoveredLevel& level) {
     CommandScope scope(*this);
-    level_.colourLayer().takePixels(level.colour);
-    level_.materialMap().takePixels(level.map);
-    level_.matchSizeTo(LevelDocument::kColourLayer);
+    level_.takeLayers(level.colour, level.map);
     level_.setName(level.name);
-    showTitle();
     switchView(View::Shown(std::clamp(level.shown, 0, 2)));
     view_.setZoomed(level.zoomed);
     view_.fitNavigator(level_, view_.shownLayer());
     layOut(windowOuter_);
     view_.scrollTo(level_, float(level.offset.x()), float(level.offset.y()));
-    emit pictureChanged(ShownPicture::Viewport);
-    levelChanged(); // unsaved work again, copied again at the next round
+    redrawViewport();
+    level_.setModified(true); // unsaved work again, copied again at the next round
 }
 
 void Editor::refreshNavigatorIfStale() {
@@ -204,18 +118,6 @@ void Editor::refreshNavigatorIfStale() {
 void Editor::focusViewportIfAllowed() {
     if (view_.shown() != View::Shown::Thumbnail && controls_.viewportEnabled)
         emit focusRequested(FocusTarget::Viewport);
-}
-
-void Editor::showTitle() {
-    ++changes_; // the name is part of the recovery copy
-    controls_.title = "VORTAN Level Editor 1.0 - " + level_.name();
-    emit controlsChanged();
-}
-
-void Editor::levelChanged() {
-    ++changes_;
-    level_.setUnsavedChanges(true);
-    view_.markNavigatorStale();
 }
 
 void Editor::brushChanged() {
@@ -233,7 +135,7 @@ void Editor::buildThumbnail() {
 
 Editor::CommandScope::CommandScope(Editor& e) : e_(e) {
     // A stroke still held ends as its own step before the command acts.
-    e_.endStroke();
+    e_.input_.endStroke();
     if (e_.commandDepth_++ > 0) return;
     e_.controls_.viewportEnabled = false;
     e_.controls_.busy = true;
@@ -255,14 +157,14 @@ Editor::CommandScope::~CommandScope() {
 }
 
 bool Editor::mayDiscardLevel() {
-    if (!level_.hasUnsavedChanges()) return true;
+    if (!level_.isModified()) return true;
     switch (ui_.message("Unsaved work... ", "You have not saved your level. \n\rDo you want to save it? ",
                         MsgButtons::YesNoCancel, MsgIcon::None)) {
     case MsgAnswer::Yes:
         // Going on after a save that did not happen would throw the level away.
         return saveLevelInside();
     case MsgAnswer::No:
-        forgetRecoveryCopy(); // the user let the work go
+        recovery_.forget(); // the user let the work go
         return true;
     default:
         return false;
@@ -279,7 +181,6 @@ void Editor::makeEmptyLevel(int width, int height) {
     yield();
     redrawViewport();
     yield();
-    view_.markNavigatorStale();
 }
 
 void Editor::newLevel() {
@@ -290,10 +191,9 @@ void Editor::newLevel() {
     ui_.showNewLevel(newLevelForm_);
     if (!newLevelForm_.accepted()) return;
     level_.setName(newLevelForm_.chosenName());
-    showTitle();
     makeEmptyLevel(newLevelForm_.chosenSize().width(), newLevelForm_.chosenSize().height());
     if (view_.shown() == View::Shown::Thumbnail) buildThumbnail(); // the Thumbnail view shows the new level
-    levelChanged();
+    level_.setModified(true);
 }
 
 void Editor::randomLevel() {
@@ -303,12 +203,11 @@ void Editor::randomLevel() {
     if (view_.shown() != View::Shown::Level) switchView(View::Shown::Level);
     const QSize size = randomCaveSize(*random_);
     level_.setName(randomName(*random_));
-    showTitle();
     makeEmptyLevel(size.width(), size.height());
     drawRandomCave(level_, *random_, brush_.colour());
     redrawViewport();
     yield();
-    levelChanged();
+    level_.setModified(true);
 }
 
 bool Editor::saveLevel() {
@@ -318,52 +217,18 @@ bool Editor::saveLevel() {
 
 bool Editor::saveLevelInside() {
     CommandScope scope(*this);
-    DialogSettings& d = dialog_.settings;
-    d.title = "Save Level...";
-    d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
-    d.filterIndex = 1;
-    d.initialFolder = folders_.levelFolder();
-    d.path = level_.name();
-    d.defaultSuffix = ".bmp";
-    d.cancelIsFailure = true;
-    if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return false;
-    QString why;
-    const bool saved = saveLevelSet(
-        saveBaseFor(d.path), level_,
-        [this]() -> const Picture& {
-            if (level_.hasUnsavedChanges()) buildThumbnail();
-            return view_.thumbnail();
-        },
-        &why);
-    if (!saved) {
-        ui_.message(" Level not saved ", "Your level could not be saved; it is still unsaved.\n\r" + why,
-                    MsgButtons::OK, MsgIcon::Exclamation);
-        return false;
-    }
-    level_.setUnsavedChanges(false);
-    forgetRecoveryCopy();
-    return true;
-}
-
-void Editor::adoptSizeOf(int layer) {
-    view_.fitNavigator(level_, layer);
-    level_.matchSizeTo(layer);
-    emit controlsChanged();
+    const bool saved = saveLevelAs(level_, view_, dialog_, ui_, folders_.levelFolder(), work(false));
+    emit pictureChanged(ShownPicture::Thumbnail);
+    if (saved) recovery_.forget();
+    return saved;
 }
 
 void Editor::loadLevel() {
     if (busy()) return;
     CommandScope scope(*this);
     if (!mayDiscardLevel()) return;
-    DialogSettings& d = dialog_.settings;
-    d.title = "Load Level...";
-    d.filter = "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
-    d.initialFolder = folders_.levelFolder();
-    d.filterIndex = 1;
-    d.path.clear();
-    d.cancelIsFailure = true;
-    if (!dialog_.showOpen(ui_)) return;
-    loadChosenFile(d.chosenName.isEmpty() ? QString() : d.path);
+    if (const std::optional<QString> path = chooseLevelFile(dialog_, ui_, folders_.levelFolder()))
+        loadChosenFile(*path);
 }
 
 void Editor::loadChosenFile(const QString& path) {
@@ -374,7 +239,7 @@ void Editor::loadChosenFile(const QString& path) {
     // A name that is no file loads nothing, yet leaves nothing to save.
     redrawViewport();
     yield();
-    level_.setUnsavedChanges(false);
+    level_.setModified(false);
 }
 
 bool Editor::takesDroppedFile(const QString& path) {
@@ -390,43 +255,16 @@ void Editor::loadDroppedFile(const QString& path) {
 }
 
 bool Editor::openFile(const QString& path, QString* why) {
-    const QString fileName = QFileInfo(path).fileName();
-    if (const qsizetype nameEnd = setNameEnd(fileName); nameEnd >= 0) {
-        const QString name = fileName.left(nameEnd);
-        const std::optional<LevelSetPictures> set =
-            readLevelSet(path.left(path.size() - fileName.size()) + name, why);
-        if (!set) return false;
-        level_.setName(name);
-        showTitle();
-        if (set->thumbnail) {
-            view_.thumbnail().setBackgroundPicture(*set->thumbnail);
-            emit pictureChanged(ShownPicture::Thumbnail);
-        }
-        if (set->colour) level_.colourLayer().setBackgroundPicture(*set->colour);
-        if (set->map) level_.materialMap().setBackgroundPicture(*set->map);
-        view_.markNavigatorStale();
-        adoptSizeOf(LevelDocument::kColourLayer);
-    } else {
-        FileSet::settle(path);
-        const std::optional<QImage> picture = loadPicture(path, why);
-        if (!picture) return false;
-        if (view_.shown() == View::Shown::Thumbnail) {
-            view_.thumbnail().setBackgroundPicture(*picture);
-            emit pictureChanged(ShownPicture::Thumbnail);
-        } else {
-            const int layer = view_.shownLayer();
-            level_.layer(layer).setBackgroundPicture(*picture);
-            level_.setName(plainPictureName(fileName));
-            showTitle();
-            view_.markNavigatorStale();
-            adoptSizeOf(layer);
-        }
-    }
+    const std::optional<LevelFile> file = readLevelFile(path, why);
+    if (!file) return false;
+    if (openInto(level_, view_, *file) == Opened::ThumbnailOnly || file->set)
+        emit pictureChanged(ShownPicture::Thumbnail);
+    emit controlsChanged();
     layOut(windowOuter_);
     yield();
     redrawViewport();
     yield();
-    level_.setUnsavedChanges(false);
+    level_.setModified(false);
     return true;
 }
 
@@ -442,61 +280,21 @@ void Editor::openAtStart(const QString& path) {
 void Editor::exportToGame() {
     if (busy()) return;
     CommandScope scope(*this);
-    if (!gameFolder_.locate(ui_, dialog_) || gameFolder_.path().isEmpty() || !closeMapForExport()) return;
-
-    const int firstFree = gameFolder_.firstFreeNumber();
-    DialogSettings& d = dialog_.settings;
-    d.askBeforeReplacing = true;
-    d.initialFolder = gameFolder_.levelFolder();
-    d.path = "level" + twoDigits(firstFree) + "t.quox";
-    d.filter = "VORTAN Levels (*t.quox)|*t.quox";
-    d.cancelIsFailure = true;
-    if (!dialog_.showSave(ui_) || d.chosenName.isEmpty()) return;
-    const int number = exportNumber(d.chosenName, firstFree, ui_);
+    if (!findGameFolder(gameFolder_, ui_, dialog_) || gameFolder_.path().isEmpty() ||
+        !prepareForExport(level_, ui_))
+        return;
+    const int number = chooseExportNumber(gameFolder_, dialog_, ui_);
     if (number < 0) return;
-
-    if (writeToGame(gameFolder_, number)) ui_.beep();
-}
-
-bool Editor::closeMapForExport() {
-    if (level_.width() > kMaxGameSide || level_.height() > kMaxGameSide) {
-        ui_.message(
-            " Level too large ",
-            QString("VORTAN's level files hold at most %1 pixels in width and in height; this level is "
-                    "%2 x %3 pixels.")
-                .arg(kMaxGameSide)
-                .arg(level_.width())
-                .arg(level_.height()),
-            MsgButtons::OK, MsgIcon::Exclamation);
-        return false;
-    }
-    // The map is closed with the wall frame at every export.
-    level_.history().begin("Wall frame");
-    LevelDocument::drawFrame(level_.materialMap(), kWall);
-    level_.history().end();
-    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
-    return true;
-}
-
-bool Editor::writeToGame(const GameFolder& game, int number) {
     startProgress(3);
-    if (level_.hasUnsavedChanges()) buildThumbnail();
-    QString why;
-    if (writeGameLevel(game, number, level_, view_.thumbnail(), work(true), ui_, &why)) return true;
-    ui_.message(" Level not exported ", "Your level could not be written into the game.\n\r" + why,
-                MsgButtons::OK, MsgIcon::Exclamation);
-    return false;
+    if (writeLevelToGame(level_, view_, gameFolder_, number, ui_, work(true))) ui_.beep();
+    emit pictureChanged(ShownPicture::Thumbnail);
 }
 
 void Editor::levelToMap() {
     if (busy()) return;
     CommandScope scope(*this);
     startProgress(1);
-    level_.history().begin("Level -> Map");
-    convertLevelToMap(level_, work(true));
-    level_.history().end();
-    if (view_.shownLayer() == LevelDocument::kMaterialMap) redrawViewport();
-    view_.markNavigatorStale();
+    vortan::levelToMap(level_, work(true));
 }
 
 void Editor::renameLevel() {
@@ -504,15 +302,12 @@ void Editor::renameLevel() {
     CommandScope scope(*this);
     optionsForm_.begin(level_.name());
     ui_.showOptions(optionsForm_);
-    if (optionsForm_.accepted()) {
-        level_.setName(optionsForm_.chosenName());
-        showTitle();
-    }
+    if (optionsForm_.accepted()) level_.setName(optionsForm_.chosenName());
     if (view_.shown() == View::Shown::Thumbnail) buildThumbnail(); // shows the (maybe new) name at once
 }
 
 void Editor::showHelp() {
-    endStroke();
+    input_.endStroke();
     ui_.openDocument(folders_.helpPage());
     // The keys go on working in the level, not on the Help button.
     focusViewportIfAllowed();
@@ -524,9 +319,9 @@ void Editor::showView(View::Shown shown) {
 }
 
 void Editor::switchView(View::Shown shown) {
-    endStroke();
+    input_.endStroke();
     if (shown == View::Shown::Thumbnail) {
-        if (level_.hasUnsavedChanges() || view_.navigatorStale()) buildThumbnail();
+        if (level_.isModified() || view_.navigatorStale()) buildThumbnail();
         view_.setShown(shown);
         emit controlsChanged();
         emit focusRequested(FocusTarget::Thumbnail);
@@ -544,7 +339,7 @@ void Editor::switchView(View::Shown shown) {
 
 void Editor::setZoomed(bool zoomed) {
     if (busy()) return;
-    endStroke();
+    input_.endStroke();
     view_.setZoomed(zoomed);
     emit controlsChanged();
     redrawViewport();
@@ -553,7 +348,7 @@ void Editor::setZoomed(bool zoomed) {
 
 void Editor::chooseMaterial(const QString& entry) {
     if (busy()) return;
-    endStroke();
+    input_.endStroke();
     brush_.chooseMaterial(entry);
     brushChanged();
 }
@@ -561,187 +356,32 @@ void Editor::chooseMaterial(const QString& entry) {
 void Editor::pressOnBrush(Qt::MouseButton button, bool colourBrush) {
     if (busy()) return;
     {
-        CommandScope scope(*this); // every way out enables the viewport again
-        if (button == Qt::LeftButton)
-            chooseColour();
+        CommandScope scope(*this);   // every way out enables the viewport again
+        std::optional<bool> changed; // nothing: cancelled; false: only the preview goes
+        if (button == Qt::LeftButton &&
+            chooseBrushColour(brush_, view_.shown() == View::Shown::Level, dialog_, ui_))
+            changed = true;
         else if (button == Qt::RightButton)
-            loadBrushPicture();
+            changed = loadBrushPicture(brush_, dialog_, ui_, folders_.brushFolder());
+        if (changed) {
+            if (*changed) brushChanged();
+            redrawViewport(); // removes the preview of the old brush
+            yield();
+        }
     }
     if (colourBrush) focusViewportIfAllowed();
 }
 
-void Editor::chooseColour() {
-    const bool levelView = view_.shown() == View::Shown::Level;
-    // The dialog starts from what the brush paints now; a cancel changes nothing.
-    dialog_.settings.colour = levelView ? brush_.colour() : brush_.material();
-    if (!dialog_.showColour(ui_)) return;
-    const Colour chosen = dialog_.settings.colour & 0xFFFFFF;
-    // Outside the Level view a colour chosen is always a material.
-    brush_.take(levelView ? chosen : snapToMaterial(chosen), levelView);
-    brushChanged();
-    redrawViewport(); // removes the preview of the old brush
-    yield();
-}
-
-void Editor::loadBrushPicture() {
-    DialogSettings& d = dialog_.settings;
-    d.title = "Load Brush...";
-    d.filterIndex = 0;
-    d.path.clear();
-    d.cancelIsFailure = true;
-    d.filter = "Pictures (*.bmp;*.gif)|*.bmp;*.gif";
-    d.initialFolder = folders_.brushFolder();
-    if (!dialog_.showOpen(ui_) || d.chosenName.isEmpty()) return;
-    if (QFileInfo::exists(d.path)) {
-        const std::optional<QImage> picture = loadPicture(d.path);
-        if (!picture || picture->isNull()) return; // not a readable picture: nothing changes
-        brush_.usePicture(*picture);
-        brushChanged();
-    }
-    redrawViewport(); // removes the preview of the old brush
-    yield();
-}
-
-// --- the mouse and keys ---------------------------------------------------------------------
-
-void Editor::showOutcome(const Painter::Outcome& outcome) {
-    if (outcome.brushChanged) brushChanged();
-    if (outcome.levelChanged) levelChanged();
-    if (outcome.redrawn || !outcome.changed.isEmpty())
-        emit pictureChanged(ShownPicture::Viewport, outcome.redrawn ? QRect() : outcome.changed);
-    if (!outcome.pointed) return; // beside the level the labels keep their values
-    const Colour c = *outcome.pointed;
-    const QString red = QString::number(redOf(c)) + " ", green = QString::number(greenOf(c)) + " ",
-                  blue = QString::number(blueOf(c)) + " ";
-    if (red == controls_.red && green == controls_.green && blue == controls_.blue) return;
-    controls_.red = red;
-    controls_.green = green;
-    controls_.blue = blue;
-    emit labelsChanged();
-}
-
-void Editor::pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
-    // The frame around the viewport is no drawing area: a press there would reach level
-    // pixels the user cannot see.
-    if (!controls_.viewportEnabled || !view_.onViewport(at)) return;
-    // Backspace goes back to here; everything up to the release is one step.
-    endStroke();
-    level_.history().mark();
-    level_.history().begin("Paint");
-    strokeOpen_ = true;
-    showOutcome(painter_.press(button, modifiers, at));
-}
-
-void Editor::moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
-    if (!controls_.viewportEnabled) return;
-    // Only a stroke with its own step paints: a drag from the frame, or one that went on
-    // past Backspace, an undo or a command, only moves the preview.
-    showOutcome(painter_.move(strokeOpen_ ? buttons : Qt::NoButton, modifiers, at));
-}
-
-void Editor::releaseInViewport(Qt::MouseButtons stillHeld) {
-    if (stillHeld == Qt::NoButton) endStroke();
-}
-
-void Editor::endStroke() {
-    if (!strokeOpen_) return;
-    strokeOpen_ = false;
-    painter_.release();
-    level_.history().end();
-}
-
-void Editor::wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers) {
-    if (!controls_.viewportEnabled) return;
-    // Shift turns the wheel sideways; some systems send that as a sideways turn already.
-    const bool sideways = modifiers & Qt::ShiftModifier || angle.y() == 0;
-    wheelTurn_ += sideways ? (angle.x() != 0 ? angle.x() : angle.y()) : angle.y();
-    const int notches = wheelTurn_ / 120; // a notch is 120; smooth wheels add up to one
-    wheelTurn_ -= notches * 120;
-    for (int i = 0; i < std::abs(notches); ++i)
-        keyInViewport(sideways ? (notches > 0 ? Qt::Key_Left : Qt::Key_Right)
-                               : (notches > 0 ? Qt::Key_Up : Qt::Key_Down),
-                      Qt::NoModifier);
-}
-
 void Editor::undoOrRedo(bool redo) {
-    History& history = level_.history();
-    if (!(redo ? history.canRedo() : history.canUndo())) return;
-    redo ? history.redo() : history.undo();
-    levelChanged();
-    redrawViewport();
-}
-
-void Editor::keyInViewport(int key, Qt::KeyboardModifiers modifiers) {
-    if (!controls_.viewportEnabled) return;
-    // A key that does something ends a stroke still held first, as its own step; the
-    // modifiers alone only change what the next move does.
-    if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt && key != Qt::Key_Meta &&
-        key != Qt::Key_AltGr)
-        endStroke();
-    if (modifiers & Qt::ControlModifier) {
-        // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
-        if (key == Qt::Key_Z) return undoOrRedo(modifiers & Qt::ShiftModifier);
-        if (key == Qt::Key_Y) return undoOrRedo(true);
-    }
-    const int step = view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
-    const float x = float(view_.xOffset()), y = float(view_.yOffset());
-    switch (key) {
-    case Qt::Key_W:
-        return chooseMaterial("Wall");
-    case Qt::Key_B:
-        return chooseMaterial("Behind Wall");
-    case Qt::Key_T:
-        return chooseMaterial("Water");
-    case Qt::Key_S:
-        return chooseMaterial("PlatformFS");
-    case Qt::Key_A:
-        return chooseMaterial("PlatformFSA");
-    case Qt::Key_E:
-        return chooseMaterial("Explosive!");
-    case Qt::Key_Up:
-        view_.scrollTo(level_, x, y - float(step));
-        break;
-    case Qt::Key_Down:
-        view_.scrollTo(level_, x, y + float(step));
-        break;
-    case Qt::Key_Left:
-        view_.scrollTo(level_, x - float(step), y);
-        break;
-    case Qt::Key_Right:
-        view_.scrollTo(level_, x + float(step), y);
-        break;
-    case Qt::Key_Backspace:
-        // Back to the state at the last press or view switch, as one step; never to a
-        // state of another level.
-        if (!level_.history().backToMark()) return;
-        // The map that Level -> Map clears back to is the one restored here.
-        level_.materialMap().keepAsBackground();
-        yield();
-        view_.redraw(level_);
-        yield();
-        break;
-    case Qt::Key_F:
-        brush_.mirror();
-        brushChanged();
-        emit pictureChanged(ShownPicture::Viewport, painter_.redrawPreview());
-        yield();
-        return;
-    default:
-        // Digits 1 to 9, on the main keyboard or the keypad: a disc of radius 4 x digit - 2.
-        if (key < Qt::Key_1 || key > Qt::Key_9) return;
-        brush_.makeDisc(4 * (key - Qt::Key_0) - 2);
-        brushChanged();
-        return;
-    }
-    emit pictureChanged(ShownPicture::Viewport);
+    if (redo ? level_.redo() : level_.undo()) redrawViewport();
 }
 
 void Editor::pressInNavigator(QPointF at) {
     // The navigator's frame is not part of its picture.
     if (busy() || !view_.onNavigator(at)) return;
-    endStroke();
+    input_.endStroke();
     view_.scrollTo(level_, view_.navigatorScale() * float(at.x()), view_.navigatorScale() * float(at.y()));
-    emit pictureChanged(ShownPicture::Viewport);
+    redrawViewport();
     focusViewportIfAllowed();
 }
 
@@ -750,7 +390,7 @@ void Editor::moveInNavigator(Qt::MouseButtons buttons, QPointF at) {
     if (buttons != Qt::NoButton) {
         view_.scrollTo(level_, view_.navigatorScale() * float(at.x()),
                        view_.navigatorScale() * float(at.y()));
-        emit pictureChanged(ShownPicture::Viewport);
+        redrawViewport();
     }
     focusViewportIfAllowed();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/RecoveryService.h"
+#include "app/ViewportInput.h"
 #include "core/LevelDocument.h"
 #include "core/LongWork.h"
 #include "core/RandomSource.h"
@@ -7,16 +9,13 @@
 #include "dialogs/UserDialogs.h"
 #include "files/EditorFolders.h"
 #include "files/GameFolder.h"
-#include "files/RecoveryCopy.h"
 #include "paint/Brush.h"
-#include "paint/Painter.h"
 #include "view/View.h"
 
 #include <QObject>
 #include <QPointF>
 #include <QSize>
 #include <QString>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -43,30 +42,25 @@ struct Controls {
 
 // The editor: the level, the brush, the view and the game folder, and every command a
 // level maker gives, without any widget. The window forwards its input here and shows
-// what controls() and the pictures hold; tests drive it the same way.
+// what controls() and the pictures hold; tests drive it the same way. The level says
+// what changed, and the viewport, the navigator, the title and the recovery copy follow.
 class Editor : public QObject {
     Q_OBJECT
   public:
     // folders: where the editor finds its help and brushes and keeps "gameFolder.txt" and
     // "levels". The random source gives the random names, sizes and caves.
     Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random);
+    ~Editor() override;
 
     // Start-up: the first brushes, the remembered game folder, the navigator and the
     // title. False when the editor was started once already: the program must end.
     bool start();
-    ~Editor() override;
-    // Recovery copies left by editors that ended without saving: for each, newest first,
-    // the user is asked whether to bring it back, until one is taken. Copies that cannot
-    // be read are told of once and kept aside.
-    void offerRecovery();
-    // Where the recovery copies live, each editor's in a folder of its own; empty keeps none.
-    void setRecoveryFolder(const QString& folder);
-    // While the level has unsaved changes made since the last copy, a copy of both
-    // layers, the name and the view is written in the background. A copy that cannot be
-    // written is told of once.
-    void writeRecoveryCopy();
-    // Waits for a copy being written.
-    void finishRecoveryCopy();
+
+    // --- the copy of unsaved work --------------------------------------------------------
+    void offerRecovery() { recovery_.offer(); }
+    void setRecoveryFolder(const QString& folder) { recovery_.setFolder(folder); }
+    void writeRecoveryCopy() { recovery_.writeCopy(); }
+    void finishRecoveryCopy() { recovery_.finishCopy(); }
 
     const Controls& controls() const { return controls_; }
     LevelDocument& level() { return level_; }
@@ -84,11 +78,8 @@ class Editor : public QObject {
     void setYieldHook(std::function<void()> hook) { yieldHook_ = std::move(hook); }
 
     // --- the window ------------------------------------------------------------------
-    // The layout rule for a window of this outer size (screen pixels). Sizes the
-    // viewport; does not redraw it.
+    // The layout rule for a window of this outer size (screen pixels).
     void layOut(QSize windowOuter);
-    // The window system needs the viewport's pixels again.
-    void repaintViewport();
     // A close request: true when the window may close. While a command runs the request
     // waits and closeRequested() is emitted when the command ends.
     bool mayClose();
@@ -111,10 +102,6 @@ class Editor : public QObject {
     // True when the level was saved.
     bool saveLevel();
     void exportToGame();
-    // The export's two halves, for the command line too: the level checked and its map
-    // closed with the wall frame; then the three game files of level `number`.
-    bool closeMapForExport();
-    bool writeToGame(const GameFolder& game, int number);
     void levelToMap();
     void renameLevel();
     void showHelp();
@@ -126,17 +113,15 @@ class Editor : public QObject {
     void pressOnBrush(Qt::MouseButton button, bool colourBrush);
 
     // --- the mouse and keys ---------------------------------------------------------------
-    // A press on the viewport's pixels opens a stroke: it and the moves with a button held
-    // make one step of the history, up to the release of the last button held. A key, a
-    // view switch or any command ends the stroke as its own step first; moves after that
-    // paint nothing until the next press.
-    void pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
-    void moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
-    void releaseInViewport(Qt::MouseButtons stillHeld = Qt::NoButton);
-    // The wheel scrolls by the arrow keys' step, sideways with Shift; angle in eighths
-    // of a degree, 120 a notch.
-    void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers);
-    void keyInViewport(int key, Qt::KeyboardModifiers modifiers);
+    void pressInViewport(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
+        input_.press(button, modifiers, at);
+    }
+    void moveInViewport(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
+        input_.move(buttons, modifiers, at);
+    }
+    void releaseInViewport(Qt::MouseButtons stillHeld = Qt::NoButton) { input_.release(stillHeld); }
+    void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers) { input_.wheel(angle, modifiers); }
+    void keyInViewport(int key, Qt::KeyboardModifiers modifiers) { input_.key(key, modifiers); }
     void pressInNavigator(QPointF at);
     void moveInNavigator(Qt::MouseButtons buttons, QPointF at);
 
@@ -165,6 +150,8 @@ class Editor : public QObject {
     void closeRequested();
 
   private:
+    friend class ViewportInput;
+
     // The unsaved-work question: true when the level may be replaced.
     bool mayDiscardLevel();
     void loadChosenFile(const QString& path);
@@ -172,18 +159,12 @@ class Editor : public QObject {
     void switchView(View::Shown shown);
     // A new empty level of this size, scrolled home, with a navigator for it.
     void makeEmptyLevel(int width, int height);
-    // After a load: the level's size is that of one layer; the other follows it.
-    void adoptSizeOf(int layer);
-    void levelChanged();
-    void showTitle();
-    void showOutcome(const Painter::Outcome& outcome);
+    void recoverLevel(const RecoveredLevel& level);
     void undoOrRedo(bool redo);
-    void endStroke();
     void brushChanged();
     void focusViewportIfAllowed();
+    // The viewport painted anew from the level, without the preview.
     void redrawViewport();
-    void chooseColour();
-    void loadBrushPicture();
     void buildThumbnail();
     LongWork work(bool withProgress);
     void startProgress(float passes);
@@ -195,7 +176,6 @@ class Editor : public QObject {
     LevelDocument level_;
     View view_;
     Brush brush_;
-    Painter painter_{level_, view_, brush_};
     GameFolder gameFolder_;
     SharedDialog dialog_;
     NewLevelForm newLevelForm_;
@@ -208,17 +188,8 @@ class Editor : public QObject {
     bool started_ = false;
     int commandDepth_ = 0;
     bool closePending_ = false;
-    int wheelTurn_ = 0;
-    bool strokeOpen_ = false;
-    // The recovery copy: every change counts, and the count at the last copy.
-    void forgetRecoveryCopy();
-    void recoverLevel(const RecoveredLevel& level);
-    void tellRecoveryTrouble();
-    std::unique_ptr<RecoveryFolder> recovery_;
-    QTimer recoveryTimer_;
-    quint64 changes_ = 0, copiedChanges_ = 0;
-    QString recoveryTrouble_; // why no copy could be kept
-    bool recoveryTold_ = false;
+    ViewportInput input_{*this};
+    RecoveryService recovery_;
 };
 
 } // namespace vortan

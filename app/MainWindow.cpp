@@ -69,10 +69,10 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     greenLabel = addValueLabel(38, QColor(180, 255, 180), "The Green portion of your current color");
     blueLabel = addValueLabel(67, QColor(180, 180, 255), "The Blue portion of your current color");
 
-    colourBrush = new PictureWidget(editor_.brush().colourBrush(), toolColumn);
+    colourBrush = new PictureWidget(&editor_.brush().colourBrush(), toolColumn);
     colourBrush->setGeometry(8, 296, Brush::kSide + 2 * kFrame, Brush::kSide + 2 * kFrame);
     colourBrush->setToolTip(kBrushTip);
-    materialBrush = new PictureWidget(editor_.brush().materialBrush(), toolColumn);
+    materialBrush = new PictureWidget(&editor_.brush().materialBrush(), toolColumn);
     materialBrush->setGeometry(colourBrush->geometry());
     materialBrush->setToolTip(kBrushTip);
 
@@ -82,7 +82,7 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     for (const MaterialEntry& m : kMaterialList)
         materialList->addItem(m.name);
 
-    navigator = new PictureWidget(editor_.view().navigator(), this);
+    navigator = new PictureWidget(&editor_.view().navigator(), this);
     navigator->setToolTip("Click to move around on your level");
 
     const char* viewCaptions[3] = {"&Level", "&Map", "&Thumbnail"};
@@ -96,10 +96,10 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     zoomBox = new QCheckBox("&Zoom", this);
     zoomBox->setGeometry(304, 8, 57, 17);
 
-    viewport = new PictureWidget(editor_.view().viewport(), this);
+    viewport = new ViewportWidget(editor_.view(), editor_.level(), this);
     viewport->move(120, 24);
     viewport->setFocusPolicy(Qt::StrongFocus);
-    thumbnail = new PictureWidget(editor_.view().thumbnail(), this);
+    thumbnail = new PictureWidget(&editor_.view().thumbnail(), this);
     thumbnail->setGeometry(QRect({120, 24}, View::kThumbnailOuter));
     thumbnail->setFocusPolicy(Qt::StrongFocus);
 
@@ -110,15 +110,6 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
         setTabOrder(order[i], order[i + 1]);
 
     connect(zoomBox, &QCheckBox::clicked, &editor_, &Editor::setZoomed);
-    // A repaint request runs the viewport's redraw once the event that asked for it is done.
-    connect(viewport, &PictureWidget::repaintRequested, this, [this] {
-        if (repaintQueued_) return;
-        repaintQueued_ = true;
-        QTimer::singleShot(0, this, [this] {
-            repaintQueued_ = false;
-            editor_.repaintViewport();
-        });
-    });
     connect(materialList, &QComboBox::activated, this,
             [this](int index) { editor_.chooseMaterial(materialList->itemText(index)); });
     for (int i = 0; i < 3; ++i)

@@ -65,7 +65,6 @@ class MainWindow : public QWidget {
     QLabel* addValueLabel(int x, QColor background, const char* tooltip);
 
     Editor& editor_;
-    bool repaintQueued_ = false;
 };
 
 } // namespace vortan

@@ -2,6 +2,7 @@
 // viewport, the navigator and thumbnail, Level -> Map, the cave.
 #include "support/TestEditor.h"
 
+#include <QPainter>
 #include <benchmark/benchmark.h>
 
 using namespace vortan;
@@ -12,12 +13,14 @@ std::unique_ptr<test::TestEditor> largeLevel() {
     auto e = std::make_unique<test::TestEditor>();
     e->newLevel(1639, 1119);
     // Some colour everywhere, so that the conversion writes as much as it reads.
-    QImage& img = (*e)->level().colourLayer().pixels();
-    for (int y = 0; y < img.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x)
-            row[x] = ((x / 7 + y / 5) % 3) ? toPixel(rgb(x & 255, y & 255, 40)) : 0xFF000000;
-    }
+    (*e)->level().draw([](Picture& colour, Picture&) {
+        QImage& img = colour.pixels();
+        for (int y = 0; y < img.height(); ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                row[x] = ((x / 7 + y / 5) % 3) ? toPixel(rgb(x & 255, y & 255, 40)) : 0xFF000000;
+        }
+    });
     return e;
 }
 
@@ -33,16 +36,19 @@ static void BM_StrokeMove(benchmark::State& state) {
 }
 BENCHMARK(BM_StrokeMove)->Unit(benchmark::kMicrosecond);
 
-// The viewport redraw of a full-HD drawing area, unzoomed and zoomed.
+// A scroll of a full-HD drawing area and its repaint from the level, unzoomed and zoomed.
 static void BM_ScrollViewport(benchmark::State& state) {
     test::TestEditor e;
     e.newLevel(2400, 1400);
     e->layOut({1920 + 133 + 4, 1080 + 53 + 4});
-    if (e->view().viewport().size() != QSize(1920, 1080)) state.SkipWithError("viewport size");
+    if (e->view().viewportSize() != QSize(1920, 1080)) state.SkipWithError("viewport size");
     e->setZoomed(state.range(0) != 0);
+    QImage screen(1920, 1080, QImage::Format_RGB32);
     float x = 0;
     for (auto _ : state) {
         e->view().scrollTo(e->level(), x, 100);
+        QPainter painter(&screen);
+        e->view().paintViewport(painter, e->level(), screen.rect());
         x = x == 0 ? 1 : 0;
         benchmark::ClobberMemory();
     }
@@ -76,7 +82,7 @@ static void BM_RandomLevel(benchmark::State& state) {
     test::TestEditor e;
     for (auto _ : state) {
         e.random->draws = {0.9995f, 0.9992f, 0.2f, 0.3f};
-        e->level().setUnsavedChanges(false); // no save question
+        e->level().setModified(false); // no save question
         e->randomLevel();
     }
     state.counters["width"] = e->level().width();

@@ -66,8 +66,9 @@ struct LargeLevel {
             f.open(QIODevice::WriteOnly);
             f.write((game->path() + "/").toUtf8());
         });
-        (*e)->level().colourLayer().setBackgroundPicture(runsOf(someColours(192), 16, 2));
-        (*e)->level().materialMap().setBackgroundPicture(
+        (*e)->level().loadLayer(LevelDocument::kColourLayer, runsOf(someColours(192), 16, 2));
+        (*e)->level().loadLayer(
+            LevelDocument::kMaterialMap,
             runsOf({kBlack, kWall, kBehindWall, kWater, kPlatformFS, kExplosive}, 200, 3));
         (*e)->view().thumbnail().setBackgroundPicture((*e)->level().colourLayer().image().scaled(192, 177));
     }

@@ -61,8 +61,10 @@ static void BM_FillOpenRegion(benchmark::State& state) {
             s.e->releaseInViewport();
             s.settle();
         } else {
-            floodFill(level.colourLayer(), 300, 300, level.colourLayer().pixelAt(300, 300), colour);
-            floodFill(level.materialMap(), 300, 300, level.materialMap().pixelAt(300, 300), material);
+            level.draw([&](Picture& c, Picture& m) {
+                floodFill(c, 300, 300, c.pixelAt(300, 300), colour);
+                floodFill(m, 300, 300, m.pixelAt(300, 300), material);
+            });
         }
     }
 }

@@ -54,13 +54,14 @@ constexpr Colour kExplosive = rgb(255, 255, 0);
 struct MaterialEntry {
     const char* name;
     Colour colour;
+    char key; // the letter that chooses it, with any modifier
 };
-constexpr std::array<MaterialEntry, 6> kMaterialList{{{"Wall", kWall},
-                                                      {"Behind Wall", kBehindWall},
-                                                      {"Water", kWater},
-                                                      {"PlatformFS", kPlatformFS},
-                                                      {"PlatformFSA", kPlatformFSA},
-                                                      {"Explosive!", kExplosive}}};
+constexpr std::array<MaterialEntry, 6> kMaterialList{{{"Wall", kWall, 'W'},
+                                                      {"Behind Wall", kBehindWall, 'B'},
+                                                      {"Water", kWater, 'T'},
+                                                      {"PlatformFS", kPlatformFS, 'S'},
+                                                      {"PlatformFSA", kPlatformFSA, 'A'},
+                                                      {"Explosive!", kExplosive, 'E'}}};
 
 // The material a chosen colour stands for: the nearest of Wall, Explosive, PlatformFS
 // and PlatformFSA. Behind wall and water are never reached. Of equally near materials

@@ -61,6 +61,12 @@ class History::Step : public QUndoCommand {
     void undo() override { swap(); }
 
     const std::vector<Tile>& tiles() const { return tiles_; }
+    QRect area() const {
+        QRect a;
+        for (const Tile& t : tiles_)
+            a |= t.area;
+        return a;
+    }
     bool letGone() const { return letGone_; }
     void letGo() {
         history_.bytes_ -= bytes_;
@@ -93,10 +99,7 @@ class History::Step : public QUndoCommand {
 
 History::History(std::array<Picture*, 2> layers) : layers_(layers) {}
 
-History::~History() {
-    for (Picture* layer : layers_)
-        layer->setWatcher(nullptr);
-}
+History::~History() = default;
 
 History::Step* History::stepAt(int index) const {
     // Every command of the stack is one of ours.
@@ -112,15 +115,12 @@ void History::begin(const QString& text) {
         sizes_[i] = layer.size();
         tilesAcross_[i] = (layer.width() + kTile - 1) / kTile;
         taken_[i].assign(size_t(tilesAcross_[i]) * size_t((layer.height() + kTile - 1) / kTile), false);
-        layers_[i]->setWatcher(this);
     }
 }
 
 void History::end() {
     if (!open_) return;
     open_ = false;
-    for (Picture* layer : layers_)
-        layer->setWatcher(nullptr);
     for (auto& taken : taken_)
         taken = {};
     // Layers that changed size were replaced, not edited: nothing to keep.
@@ -135,6 +135,7 @@ void History::end() {
 }
 
 void History::aboutToChange(const Picture& picture, const QRect& area) {
+    if (!open_) return;
     const int layer = &picture == layers_[0] ? 0 : &picture == layers_[1] ? 1 : -1;
     const QRect on = area & picture.image().rect();
     if (layer < 0 || on.isEmpty()) return;
@@ -153,18 +154,20 @@ void History::record(int layer, const QRect& tile) {
     tiles_.push_back(capture(*layers_[size_t(layer)], layer, tile));
 }
 
-void History::undo() {
+QRect History::undo() {
     end();
-    if (!canUndo()) return;
+    if (!canUndo()) return {};
     stack_.undo();
     mark_ = -1;
+    return stepAt(stack_.index())->area();
 }
 
-void History::redo() {
+QRect History::redo() {
     end();
-    if (!canRedo()) return;
+    if (!canRedo()) return {};
     stack_.redo();
     mark_ = -1;
+    return stepAt(stack_.index() - 1)->area();
 }
 
 void History::clear() {
@@ -179,7 +182,7 @@ void History::mark() {
     mark_ = stack_.index();
 }
 
-bool History::backToMark() {
+bool History::backToMark(QRect* area) {
     end();
     const int now = stack_.index();
     if (mark_ < floor_ || mark_ > now) return false;
@@ -196,8 +199,9 @@ bool History::backToMark() {
     begin("Back to the last press");
     for (const auto& [key, tile] : marked) {
         Picture& layer = *layers_[size_t(tile->layer)];
-        layer.aboutToChange(tile->area);
+        aboutToChange(layer, tile->area);
         put(layer, *tile);
+        *area |= tile->area;
     }
     end();
     // A second Backspace finds the marked state and changes nothing more.

@@ -11,13 +11,13 @@ namespace vortan {
 // The level's history of edits, step by step. A step keeps copies of the 64 x 64 tiles of
 // both layers that it changed, taken the first time it touches each: an edit costs what
 // it changes, never the level's size. Undo and redo swap a step's tiles with the layers'.
-class History : public Picture::Watcher {
+class History {
   public:
     static constexpr int kTile = 64;
     static constexpr qint64 kDefaultLimit = 256ll * 1024 * 1024;
 
     explicit History(std::array<Picture*, 2> layers);
-    ~History() override;
+    ~History();
 
     // A step gathers every change of the layers until end(). Beginning a step ends the
     // one still open.
@@ -27,17 +27,18 @@ class History : public Picture::Watcher {
 
     bool canUndo() const { return stack_.index() > floor_; }
     bool canRedo() const { return stack_.canRedo(); }
-    void undo();
-    void redo();
+    // Each returns the area of the layers it put back, empty when it did nothing.
+    QRect undo();
+    QRect redo();
     // A fresh history: nothing to undo or redo, no mark.
     void clear();
 
     // The state at the last press or view switch, which Backspace goes back to.
     void mark();
-    // Goes back to the marked state as one step (none when nothing changed since). False,
-    // changing nothing, without a mark (none yet, or an undo or redo since), or when a step
-    // since was let go to keep within the limit.
-    bool backToMark();
+    // Goes back to the marked state as one step (none when nothing changed since), the
+    // area put back in *area. False, changing nothing, without a mark (none yet, or an undo
+    // or redo since), or when a step since was let go to keep within the limit.
+    bool backToMark(QRect* area);
 
     // The memory the steps' tiles may take. The newest step is always kept, even alone
     // larger; the oldest steps are let go first.
@@ -45,7 +46,8 @@ class History : public Picture::Watcher {
     qint64 bytes() const { return bytes_; }
     int steps() const { return stack_.count(); }
 
-    void aboutToChange(const Picture& picture, const QRect& area) override;
+    // The layers' owner tells of every change; the open step keeps what it will need.
+    void aboutToChange(const Picture& picture, const QRect& area);
 
   private:
     // A tile of one colour, as most tiles of a fill or a new level are, keeps just that

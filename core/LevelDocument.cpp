@@ -8,9 +8,48 @@ constexpr auto kFollows = Picture::Sizing::FollowsPicture;
 
 LevelDocument::LevelDocument()
     : layers_{Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows),
-              Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows)} {}
+              Picture(kStartSize.width(), kStartSize.height(), kBlack, kFollows)} {
+    for (Picture& layer : layers_)
+        layer.setWatcher(this);
+}
+
+LevelDocument::~LevelDocument() {
+    for (Picture& layer : layers_)
+        layer.setWatcher(nullptr);
+}
+
+void LevelDocument::aboutToChange(const Picture& picture, const QRect& area) {
+    history_.aboutToChange(picture, area);
+    changed_ |= area & picture.image().rect();
+}
+
+void LevelDocument::announce() {
+    if (changed_.isEmpty()) return;
+    const QRect area = changed_;
+    changed_ = {};
+    emit areaChanged(area);
+}
+
+void LevelDocument::setName(const QString& name) {
+    if (name == name_) return;
+    name_ = name;
+    emit nameChanged(name_);
+}
+
+void LevelDocument::setModified(bool modified) {
+    if (modified == modified_) return;
+    modified_ = modified;
+    emit modifiedChanged(modified_);
+}
+
+void LevelDocument::replaced(QSize before) {
+    changed_ = {};
+    if (size() != before) emit sizeChanged(size());
+    emit areaChanged(QRect(QPoint(0, 0), size()));
+}
 
 void LevelDocument::makeEmpty(int width, int height, Colour frameColour) {
+    const QSize before = size();
     history_.clear();
     for (int i = 0; i < 2; ++i) {
         Picture& layer = layers_[size_t(i)];
@@ -20,6 +59,87 @@ void LevelDocument::makeEmpty(int width, int height, Colour frameColour) {
         layer.clear();
         drawFrame(layer, i == kColourLayer ? frameColour : kWall);
     }
+    replaced(before);
+}
+
+void LevelDocument::loadLayer(int index, const QImage& picture) {
+    const QSize before = size();
+    layers_[size_t(index)].setBackgroundPicture(picture);
+    replaced(before);
+}
+
+void LevelDocument::matchSizeTo(int index) {
+    const QSize before = size();
+    const Picture& source = layers_[size_t(index)];
+    layers_[size_t(1 - index)].resize(source.width(), source.height());
+    history_.clear();
+    replaced(before);
+}
+
+void LevelDocument::takeLayers(const QImage& colour, const QImage& map) {
+    const QSize before = size();
+    layers_[kColourLayer].takePixels(colour);
+    layers_[kMaterialMap].takePixels(map);
+    history_.clear();
+    replaced(before);
+    if (map.size() != colour.size()) matchSizeTo(kColourLayer);
+}
+
+void LevelDocument::stamp(QPoint at, const Picture& mask, const Picture* colourBrush,
+                          const Picture* materialBrush) {
+    const int w = mask.width(), h = mask.height();
+    for (int i = 0; i < 2; ++i) {
+        Picture& layer = layers_[size_t(i)];
+        maskRect(layer, at.x(), at.y(), w, h, mask, 0, 0);
+        // The material brush is as large as the colour brush.
+        if (const Picture* brush = i == kColourLayer ? colourBrush : materialBrush)
+            paintRect(layer, at.x(), at.y(), w, h, *brush, 0, 0);
+    }
+    setModified(true);
+    announce();
+}
+
+void LevelDocument::setPixels(QPoint at, Colour colour, Colour material) {
+    layers_[kColourLayer].setPixel(at.x(), at.y(), colour);
+    layers_[kMaterialMap].setPixel(at.x(), at.y(), material);
+    setModified(true);
+    announce();
+}
+
+bool LevelDocument::fill(QPoint at, Colour colour, Colour material, bool countsAlways) {
+    Picture& c = layers_[kColourLayer];
+    Picture& m = layers_[kMaterialMap];
+    const bool a = floodFill(c, at.x(), at.y(), c.pixelAt(at.x(), at.y()), colour);
+    const bool b = floodFill(m, at.x(), at.y(), m.pixelAt(at.x(), at.y()), material);
+    if (a || b || countsAlways) setModified(true);
+    announce();
+    return a || b;
+}
+
+void LevelDocument::convertColourToMap(const LongWork& work) {
+    layers_[kMaterialMap].clear(); // back to the map's background
+    announce();
+    const int height = layers_[kColourLayer].height();
+    for (int y = 0; y < height; ++y) {
+        // Looked up anew every row: the level may have changed during the last yield.
+        const Picture& colour = layers_[kColourLayer];
+        Picture& map = layers_[kMaterialMap];
+        if (y < map.height() && y < colour.height()) {
+            const int w = std::min(colour.width(), map.width());
+            aboutToChange(map, QRect(0, y, w, 1));
+            auto* src = reinterpret_cast<const uint32_t*>(colour.image().constScanLine(y));
+            auto* dst = reinterpret_cast<uint32_t*>(map.pixels().scanLine(y));
+            for (int x = 0; x < w; ++x)
+                if (src[x] & 0xFFFFFF) dst[x] = toPixel(kWall);
+        }
+        work.rowDone(10000.0f / float(height));
+    }
+    announce();
+}
+
+void LevelDocument::closeMapWithFrame() {
+    drawFrame(layers_[kMaterialMap], kWall);
+    announce();
 }
 
 void LevelDocument::drawFrame(Picture& layer, Colour c) {
@@ -33,10 +153,30 @@ void LevelDocument::drawFrame(Picture& layer, Colour c) {
     }
 }
 
-void LevelDocument::matchSizeTo(int index) {
-    const Picture& source = layers_[size_t(index)];
-    layers_[size_t(1 - index)].resize(source.width(), source.height());
-    history_.clear();
+void LevelDocument::announceAfterHistory(const QRect& area) {
+    changed_ = {};
+    if (!area.isEmpty()) emit areaChanged(area);
+}
+
+bool LevelDocument::undo() {
+    if (!history_.canUndo()) return false;
+    announceAfterHistory(history_.undo());
+    setModified(true);
+    return true;
+}
+
+bool LevelDocument::redo() {
+    if (!history_.canRedo()) return false;
+    announceAfterHistory(history_.redo());
+    setModified(true);
+    return true;
+}
+
+bool LevelDocument::backToMark() {
+    QRect area;
+    if (!history_.backToMark(&area)) return false;
+    announceAfterHistory(area);
+    return true;
 }
 
 } // namespace vortan

@@ -18,6 +18,8 @@ struct LongWork {
     void pause() const {
         if (yield) yield();
     }
+    // The same yields, with the progress display left alone.
+    LongWork withoutProgress() const { return {yield, nullptr}; }
 };
 
 } // namespace vortan

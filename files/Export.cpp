@@ -7,34 +7,41 @@
 
 namespace vortan {
 
-int exportNumber(const QString& chosenName, int firstFree, UserDialogs& ui) {
+Refusal illegalNameRefusal() {
+    return {" Warning illegal filename ", "Try to export the level again using a correct filename."};
+}
+
+int exportNumber(const QString& chosenName, int firstFree, Refusal* refusal) {
     const int num = roundHalfEven(leadingValue(chosenName.right(8).left(2)));
-    if (num < 9 || chosenName == "fractalt.quox") {
-        ui.message(" Warning, trying to overwrite '" + chosenName + "' ",
-                   "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\rIf you really "
-                   "want to "
-                   "replace it, delete it manually first.",
-                   MsgButtons::OK, MsgIcon::None);
+    auto refused = [&](const Refusal& why) {
+        *refusal = why;
         return -1;
-    }
-    if (chosenName != "level" + twoDigits(num) + "t.quox") {
-        ui.message(" Warning illegal filename ", "Try to export the level again using a correct filename.",
-                   MsgButtons::OK, MsgIcon::None);
-        return -1;
-    }
-    if (num > firstFree) {
-        ui.message(
-            " Warning illegal filename ",
-            " The levels has to be numbered sequentially, or they will not show up in the game. \n\rTry to "
-            "export the level again using a correct filename. ",
-            MsgButtons::OK, MsgIcon::None);
-        return -1;
-    }
+    };
+    if (num < 9 || chosenName == "fractalt.quox")
+        return refused({" Warning, trying to overwrite '" + chosenName + "' ",
+                        "This level is a part of VORTAN.\n\rYou are not allowed to overwrite it.\n\rIf you "
+                        "really want to replace it, delete it manually first."});
+    if (chosenName != "level" + twoDigits(num) + "t.quox") return refused(illegalNameRefusal());
+    if (num > firstFree)
+        return refused({" Warning illegal filename ",
+                        " The levels has to be numbered sequentially, or they will not show up in the game. "
+                        "\n\rTry to export the level again using a correct filename. "});
     return num;
 }
 
+std::optional<Refusal> sizeRefusal(QSize level) {
+    if (level.width() <= kMaxGameSide && level.height() <= kMaxGameSide) return std::nullopt;
+    return Refusal{
+        " Level too large ",
+        QString("VORTAN's level files hold at most %1 pixels in width and in height; this level is "
+                "%2 x %3 pixels.")
+            .arg(kMaxGameSide)
+            .arg(level.width())
+            .arg(level.height())};
+}
+
 bool writeGameLevel(const GameFolder& game, int number, const LevelDocument& level, const Picture& thumbnail,
-                    const LongWork& work, UserDialogs& ui, QString* why) {
+                    const LongWork& work, const std::function<void(int)>& tooManyColours, QString* why) {
     // Every file is opened before the long writing starts, so a missing folder fails at once.
     FileSet set;
     auto failed = [&] {
@@ -48,13 +55,8 @@ bool writeGameLevel(const GameFolder& game, int number, const LevelDocument& lev
     QFile* levelFile = set.add(game.levelFile(GameFolder::File::LevelImage, number));
     QFile* mapFile = set.add(game.levelFile(GameFolder::File::MaterialMap, number));
     if (!thumbFile || !levelFile || !mapFile) return failed();
-    auto warn = [&](int count) {
-        ui.message(" WARNING! ",
-                   " To many colors! (" + QString::number(count) +
-                       ") Try to keep below 192. \n\r Your level may look strange. ",
-                   MsgButtons::OK, MsgIcon::Critical);
-    };
-    return (writeThumbnail(*thumbFile, thumbnail, work) && writeLevelImage(*levelFile, level, work, warn) &&
+    return (writeThumbnail(*thumbFile, thumbnail, work) &&
+            writeLevelImage(*levelFile, level, work, tooManyColours) &&
             writeMaterialMap(*mapFile, level, work) && set.commit()) ||
            failed();
 }

@@ -39,25 +39,6 @@ void GameFolder::readRemembered() {
     if (path_.isEmpty() || !QFileInfo::exists(path_ + QDir::separator() + "Vortan.exe")) path_.clear();
 }
 
-bool GameFolder::locate(UserDialogs& ui, SharedDialog& dialog) {
-    if (holdsGame()) return true;
-    DialogSettings& d = dialog.settings;
-    d.path.clear();
-    d.filter = "Program File (Vortan.exe)|Vortan.exe";
-    d.title = "Find 'Vortan.exe' so I know where to save your level...";
-    if (!dialog.showOpen(ui)) return false;
-    if (d.chosenName == "Vortan.exe" && QFileInfo::exists(d.path)) {
-        path_ = d.path.left(d.path.size() - d.chosenName.size());
-    } else {
-        path_.clear();
-        ui.message(" VORTAN not found... ",
-                   " You need to find where you keep VORTAN, try searching your harddisk. ", MsgButtons::OK,
-                   MsgIcon::None);
-    }
-    remember();
-    return true;
-}
-
 void GameFolder::remember() const {
     QDir().mkpath(stateFolder_);
     replaceFile(rememberedIn(), path_.toLocal8Bit());

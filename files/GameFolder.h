@@ -1,7 +1,5 @@
 #pragma once
 
-#include "dialogs/UserDialogs.h"
-
 #include <QString>
 
 namespace vortan {
@@ -23,10 +21,8 @@ class GameFolder {
     // Reads the remembered folder (its first line, spaces trimmed); a folder that no
     // longer holds the game is forgotten.
     void readRemembered();
-    // Makes sure the game is known, asking the user to find its executable. False when
-    // the user cancelled and the calling command ends; true otherwise, with path()
-    // empty when the user chose something that is not the game.
-    bool locate(UserDialogs& ui, SharedDialog& dialog);
+    // The folder of the executable the user found, with its separator; empty forgets it.
+    void setPath(const QString& path) { path_ = path; }
     // Keeps the folder for the next run, making the editor's data folder when missing.
     // A folder that cannot be written keeps the old file.
     void remember() const;

@@ -72,4 +72,21 @@ std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) 
     return set;
 }
 
+std::optional<LevelFile> readLevelFile(const QString& path, QString* why) {
+    const QString fileName = QFileInfo(path).fileName();
+    LevelFile file;
+    if (const qsizetype nameEnd = setNameEnd(fileName); nameEnd >= 0) {
+        file.name = fileName.left(nameEnd);
+        file.set = readLevelSet(path.left(path.size() - fileName.size()) + file.name, why);
+        if (!file.set) return std::nullopt;
+        return file;
+    }
+    FileSet::settle(path);
+    std::optional<QImage> picture = loadPicture(path, why);
+    if (!picture) return std::nullopt;
+    file.name = plainPictureName(fileName);
+    file.picture = std::move(*picture);
+    return file;
+}
+
 } // namespace vortan

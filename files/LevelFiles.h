@@ -39,4 +39,13 @@ struct LevelSetPictures {
 };
 std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why = nullptr);
 
+// A file chosen to open, read as Load reads it: the level set of whichever member is
+// named, or one plain picture. Nothing, with *why, when it cannot be read.
+struct LevelFile {
+    QString name; // the level's name: the set's, or the picture's up to its first dot
+    std::optional<LevelSetPictures> set;
+    QImage picture; // a plain picture
+};
+std::optional<LevelFile> readLevelFile(const QString& path, QString* why = nullptr);
+
 } // namespace vortan

@@ -14,11 +14,11 @@ QSize randomCaveSize(RandomSource& random) {
     return {w, h};
 }
 
-void drawRandomCave(LevelDocument& level, RandomSource& random, Colour wallColour) {
-    const int32_t w = level.width(), h = level.height();
+namespace {
+
+void drawCave(Picture& colour, Picture& map, RandomSource& random, Colour wallColour) {
+    const int32_t w = colour.width(), h = colour.height();
     const float fw = float(w), fh = float(h);
-    Picture& colour = level.colourLayer();
-    Picture& map = level.materialMap();
 
     // How rough the walls are: the largest step of a wall's thickness from one column
     // (or row) to the next.
@@ -101,6 +101,12 @@ void drawRandomCave(LevelDocument& level, RandomSource& random, Colour wallColou
             if (map.pixelAt(x, line) == kWater) map.setPixel(x, line, kBlack);
         }
     }
+}
+
+} // namespace
+
+void drawRandomCave(LevelDocument& level, RandomSource& random, Colour wallColour) {
+    level.draw([&](Picture& colour, Picture& map) { drawCave(colour, map, random, wallColour); });
 }
 
 } // namespace vortan

@@ -46,6 +46,18 @@ void Brush::makeMask() {
         }
     }
     paintedWidth_ = std::max(0, right - left + 1);
+    makePreview();
+}
+
+void Brush::makePreview() {
+    preview_ = QImage(kSide, kSide, QImage::Format_ARGB32);
+    for (int y = 0; y < kSide; ++y) {
+        auto* brush = reinterpret_cast<const uint32_t*>(colourBrush_.image().constScanLine(y));
+        auto* mask = reinterpret_cast<const uint32_t*>(mask_.image().constScanLine(y));
+        auto* out = reinterpret_cast<uint32_t*>(preview_.scanLine(y));
+        for (int x = 0; x < kSide; ++x)
+            out[x] = (mask[x] & 0xFFFFFF) == 0 ? (brush[x] | 0xFF000000u) : 0u;
+    }
 }
 
 void Brush::chooseMaterial(const QString& entry) {
@@ -102,6 +114,7 @@ void Brush::mirror() {
                 std::swap(row[x], row[kSide - 1 - x]);
         }
     }
+    makePreview();
 }
 
 } // namespace vortan

@@ -23,6 +23,9 @@ class Brush {
     const Picture& colourBrush() const { return colourBrush_; }
     const Picture& materialBrush() const { return materialBrush_; }
     const Picture& mask() const { return mask_; }
+    // The colour brush as it shows under the pointer: its colours where the mask is
+    // black, transparent elsewhere.
+    const QImage& preview() const { return preview_; }
     // How wide the brush paints: the columns its shape spans.
     int paintedWidth() const { return paintedWidth_; }
     // The entry the material list shows; it may lag behind a material that is none of
@@ -48,6 +51,7 @@ class Brush {
 
   private:
     void makeMask();
+    void makePreview();
     void showMaterialInList();
 
     Colour colour_ = rgb(55, 100, 120);
@@ -58,6 +62,7 @@ class Brush {
     Picture colourBrush_{kSide, kSide};
     Picture materialBrush_{kSide, kSide};
     Picture mask_{kSide, kSide};
+    QImage preview_;
 };
 
 } // namespace vortan

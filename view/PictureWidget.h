@@ -11,13 +11,12 @@ namespace vortan {
 class PictureWidget : public QWidget {
     Q_OBJECT
   public:
-    PictureWidget(const Picture& picture, QWidget* parent);
+    // picture: what it shows; none for a widget that paints its own pixels.
+    PictureWidget(const Picture* picture, QWidget* parent);
     // Repaints a rectangle given in the picture's pixels, or all of it when it is empty.
     void showChange(const QRect& area);
 
   signals:
-    // The window system needs the pixels again (shown or resized).
-    void repaintRequested();
     // Positions in the picture's pixels; the frame lies outside them.
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
@@ -28,16 +27,35 @@ class PictureWidget : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
+    // Paints the frame when the area reaches it; the area inside it, in pixels.
+    QRect paintFrame(QPainter& p, const QRect& area);
+
   private:
-    const Picture& picture_;
+    const Picture* picture_;
+};
+
+class LevelDocument;
+class View;
+
+// The viewport on screen: the view of the level, painted from the shown layer at the
+// view's scale whenever the window needs it, with the tool's preview over it.
+class ViewportWidget : public PictureWidget {
+    Q_OBJECT
+  public:
+    ViewportWidget(const View& view, const LevelDocument& level, QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const View& view_;
+    const LevelDocument& level_;
 };
 
 } // namespace vortan

@@ -2,6 +2,7 @@
 #include "core/Numbers.h"
 
 #include <QFont>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +15,7 @@ QSize drawable(QSize outer) {
 } // namespace
 
 View::View()
-    : viewport_(drawable(kStartViewportOuter).width(), drawable(kStartViewportOuter).height()),
+    : viewportSize_(drawable(kStartViewportOuter)),
       // The navigator draws in the window's colours: white, until the level first changes.
       navigator_(kNavigatorOuterWidth - 2 * kFrame, 121 - 2 * kFrame, kWhite),
       thumbnail_(drawable(kThumbnailOuter).width(), drawable(kThumbnailOuter).height(), kWhite) {
@@ -30,7 +31,7 @@ void View::setShown(Shown shown) {
 }
 
 void View::scrollTo(const LevelDocument& level, float x, float y) {
-    int w = viewport_.width(), h = viewport_.height();
+    int w = viewportSize_.width(), h = viewportSize_.height();
     if (zoomed_) {
         // Level pixels that cover the viewport, a partly visible block included.
         w = (w + kZoomFactor) / kZoomFactor;
@@ -39,19 +40,64 @@ void View::scrollTo(const LevelDocument& level, float x, float y) {
     // The lower bound first: a level narrower than the viewport gets a negative offset.
     xOffset_ = std::min(std::max(roundHalfEven(x), 0), level.width() - w);
     yOffset_ = std::min(std::max(roundHalfEven(y), 0), level.height() - h);
+}
+
+QRect View::onScreen(const QRect& levelArea) const {
+    const int n = scale();
+    const QRect a = levelArea.translated(-xOffset_, -yOffset_);
+    return QRect(a.x() * n, a.y() * n, a.width() * n, a.height() * n) & QRect(QPoint(0, 0), viewportSize_);
+}
+
+void View::paintViewport(QPainter& painter, const LevelDocument& level, const QRect& area) const {
+    const QRect a = area & QRect(QPoint(0, 0), viewportSize_);
+    if (a.isEmpty()) return;
     const Picture& shown = level.layer(shownLayer_);
-    if (zoomed_)
-        enlargeRect(viewport_, 0, 0, kZoomFactor * w, kZoomFactor * h, shown, xOffset_, yOffset_, w, h);
-    else
-        copyRect(viewport_, 0, 0, w, h, shown, xOffset_, yOffset_);
+    const int n = scale();
+    painter.save();
+    painter.setClipRect(a);
+    if (n == 1) {
+        // Straight from the layer; black where the level does not reach.
+        const QRect onLevel = a & QRect(QPoint(-xOffset_, -yOffset_), shown.size());
+        if (onLevel != a) painter.fillRect(a, Qt::black);
+        if (!onLevel.isEmpty())
+            painter.drawImage(onLevel.topLeft(), shown.image(), onLevel.translated(xOffset_, yOffset_));
+    } else {
+        // The level pixels under the area, each an n x n block.
+        const int lx = a.x() / n, ly = a.y() / n;
+        const int lw = a.right() / n - lx + 1, lh = a.bottom() / n - ly + 1;
+        Picture part(lw * n, lh * n);
+        enlargeRect(part, 0, 0, lw * n, lh * n, shown, xOffset_ + lx, yOffset_ + ly, lw, lh);
+        painter.drawImage(QPoint(lx * n, ly * n), part.image());
+    }
+    if (!preview_.isNull()) painter.drawImage(previewCorner_, preview_);
+    painter.restore();
+}
+
+QImage View::viewportImage(const LevelDocument& level) const {
+    QImage shown(viewportSize_, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    QPainter painter(&shown);
+    paintViewport(painter, level, shown.rect());
+    return shown;
+}
+
+QRect View::previewArea() const {
+    return preview_.isNull() ? QRect()
+                             : QRect(previewCorner_, preview_.size()) & QRect(QPoint(0, 0), viewportSize_);
+}
+
+QRect View::setPreview(const QImage& preview, QPoint corner) {
+    const QRect before = previewArea();
+    preview_ = preview;
+    previewCorner_ = corner;
+    return before | previewArea();
 }
 
 QSize View::layOut(QSize windowOuter, const LevelDocument& level) {
     const Picture& shown = level.layer(shownLayer_);
     const QSize outer =
         viewportOuterSize(windowOuter, {shown.width() + 2 * kFrame, shown.height() + 2 * kFrame});
-    const QSize inner = drawable(outer);
-    if (inner != viewport_.size()) viewport_.resize(inner.width(), inner.height());
+    setViewportSize(drawable(outer));
     return outer;
 }
 

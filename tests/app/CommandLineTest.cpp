@@ -68,9 +68,9 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     EXPECT_EQ(run.out.trimmed(), written.join('\n'));
     const QString out = game.folder.filePath("decoded.bmp");
     for (const auto& [file, expected] :
-         {std::pair{"level09.quox", &fresh.colour()}, {"levelm09.quox", &fresh.map()}}) {
+         {std::pair{"level09.quox", fresh.colour().image()}, {"levelm09.quox", fresh.map().image()}}) {
         ASSERT_EQ(shell.run({"decode", game.gfx + file, out}).status, 0);
-        EXPECT_TRUE(sameImage(expected->image(), *loadPicture(out))) << file;
+        EXPECT_TRUE(sameImage(expected, *loadPicture(out))) << file;
     }
     // The numbers the button refuses, with its words; a level in the game only with --force.
     const std::pair<QString, QString> refusals[] = {{"5", "This level is a part of VORTAN."},

@@ -32,7 +32,7 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
 
 TEST(Commands, UnsavedWorkIsAskedForAndCommandsNeverInterleave) {
     TestEditor e;
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::Yes, MsgAnswer::No};
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->mayClose());
@@ -73,8 +73,8 @@ TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
     EXPECT_EQ(std::tuple(e->controls().title, e.map().pixelAt(16, 25), e->view().xOffset(),
                          e->controls().viewportOuter, e->view().navigatorOuterHeight()),
               std::tuple(QString("VORTAN Level Editor 1.0 - Cave"), kWall, 0, QSize(104, 54), 57));
-    EXPECT_TRUE(sameImage(e.colour().image(), e->view().viewport().image()));
-    EXPECT_TRUE(e.level().hasUnsavedChanges() && e->view().navigatorStale());
+    EXPECT_TRUE(sameImage(e.colour().image(), e.viewport().image()));
+    EXPECT_TRUE(e.level().isModified() && e->view().navigatorStale());
     e.ui.answers = {MsgAnswer::No};
     e->newLevel(); // cancelled: everything stays
     EXPECT_EQ(e.level().width(), 100);
@@ -84,10 +84,10 @@ TEST(NewAndRandom, NewLevelsTakeTheChosenOrDrawnSizeAndCountAsUnsavedWork) {
     e.ui.answers = {MsgAnswer::No};
     e->randomLevel();
     EXPECT_EQ(std::tuple(e->view().shown(), QSize(e.level().width(), e.level().height()), e->controls().title,
-                         e.level().hasUnsavedChanges()),
+                         e.level().isModified()),
               std::tuple(View::Shown::Level, QSize(1140, 640),
                          QString("VORTAN Level Editor 1.0 - Magnificent Castle"), true));
-    EXPECT_TRUE(sameImage(e.colour().image().copy(0, 0, 623, 516), e->view().viewport().image()));
+    EXPECT_TRUE(sameImage(e.colour().image().copy(0, 0, 623, 516), e.viewport().image()));
 
     e->showView(View::Shown::Thumbnail); // the Thumbnail view shows a new level at once
     e.ui.answers = {MsgAnswer::No};
@@ -104,7 +104,7 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
                            },
                            [](OptionsForm& f) { f.cancel(); }};
     e->renameLevel();
-    EXPECT_EQ(std::pair(e->controls().title, e.level().hasUnsavedChanges()),
+    EXPECT_EQ(std::pair(e->controls().title, e.level().isModified()),
               std::pair(QString("VORTAN Level Editor 1.0 - Vault"), false));
     e->showView(View::Shown::Thumbnail);
     EXPECT_EQ(e->view().thumbnail().pixelAt(24, 48), kWhite); // nothing changed: not built
@@ -117,7 +117,7 @@ TEST(RenameAndHelp, ARenameIsNoUnsavedWorkAndTheThumbnailShowsItAtOnce) {
 
 TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
     TestEditor e(60, 600);
-    Picture& colour = e.colour();
+    auto colour = e.colour();
     colour.fillRect(17, 17, 42, 582, kBlack);
     colour.setPixel(20, 20, rgb(1, 0, 0));
     e.map().fillRect(30, 30, 40, 40, kWater); // lost: the map goes back to black
@@ -125,8 +125,8 @@ TEST(LevelToMap, EveryPixelThatIsNotBlackBecomesWall) {
     e->levelToMap();
     EXPECT_TRUE(
         pixelsAre(e.map(), [&](int x, int y) { return colour.pixelAt(x, y) != kBlack ? kWall : kBlack; }));
-    EXPECT_TRUE(sameImage(e.map().image().copy(0, 0, 60, 516), e->view().viewport().image()));
-    EXPECT_TRUE(e->controls().red == "100%" && !e.level().hasUnsavedChanges());
+    EXPECT_TRUE(sameImage(e.map().image().copy(0, 0, 60, 516), e.viewport().image()));
+    EXPECT_TRUE(e->controls().red == "100%" && !e.level().isModified());
 }
 
 TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet) {
@@ -153,7 +153,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     ASSERT_TRUE(e->saveLevel());
     const QStringList before = folderContents(folder);
     e.newLevel(200, 100); // 60054 bytes a layer; the thumbnail 102006
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     {
         FileSizeLimit limit(80000);
         e.choose(folder + "castle.bmp");
@@ -161,7 +161,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
         EXPECT_FALSE(e->saveLevel());
     }
     EXPECT_EQ(folderContents(folder), before);
-    EXPECT_TRUE(e.level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().isModified());
     ASSERT_EQ(e.ui.messages.size(), 1u);
     EXPECT_EQ(e.ui.messages[0].title + e.ui.messages[0].text,
               " Level not saved Your level could not be saved; it is still unsaved.\n\r" + folder +
@@ -171,7 +171,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     e.choose(e.folder.filePath("file/castle.bmp"));
     e.ui.answers = {MsgAnswer::OK};
     EXPECT_FALSE(e->saveLevel());
-    EXPECT_TRUE(e.level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().isModified());
     EXPECT_TRUE(e.ui.messages.at(1).text.endsWith("\n\r" + e.folder.filePath("file/castle.level.bmp") + ": " +
                                                   qt_error_string(ENOTDIR)));
 }

@@ -86,7 +86,7 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
     w.resize(500, 400);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.viewport->size(), viewportOuterSize(w.outerSize(), {825, 673}));
-    EXPECT_EQ(e->view().viewport().pixelAt(e->view().viewport().width() - 1, 5), rgb(10, 20, 30));
+    EXPECT_EQ(e.viewport().pixelAt(e.viewport().width() - 1, 5), rgb(10, 20, 30));
 }
 
 // Through the window: a drag from the viewport's frame paints nothing, nor does one after Backspace.
@@ -144,7 +144,7 @@ TEST_F(Window, EveryCommandEndsWithTheKeysInTheViewport) {
     for (const auto& [command, script, clicked] : steps) {
         if (clicked == w.materialBrush) QTest::mouseClick(w.viewButtons[1], Qt::LeftButton);
         if (clicked == w.colourBrush) QTest::mouseClick(w.viewButtons[0], Qt::LeftButton);
-        e.level().setUnsavedChanges(false);
+        e.level().setModified(false);
         script();
         QTest::mouseClick(clicked, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         QCoreApplication::processEvents();
@@ -195,14 +195,14 @@ TEST_F(Window, ADroppedLevelLoadsAsLoadWould) {
                   notes = e.folder.filePath("a.txt");
     writeFile(notes, "x");
     e.newLevel(30, 30);
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     for (const QStringList& refused : {QStringList{notes}, {member, member}, {e.folder.filePath("gone.bmp")}})
         EXPECT_FALSE(takesDrag(w, refused));
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_TRUE(takesDrag(w, {member}) && e.level().width() == 30); // the user kept the level
     EXPECT_TRUE(takesDrag(w, {member}));
     EXPECT_TRUE(sameImage(map, e.map().image()));
-    EXPECT_EQ(std::tuple(e.ui.messages.size(), w.windowTitle(), e.level().hasUnsavedChanges(),
+    EXPECT_EQ(std::tuple(e.ui.messages.size(), w.windowTitle(), e.level().isModified(),
                          QApplication::focusWidget()),
               std::tuple(2u, QString("VORTAN Level Editor 1.0 - Dropped 2.5"), false,
                          (QWidget*)w.viewport)); // asked each time

@@ -71,7 +71,7 @@ TEST(Recovery, AKilledEditorsLevelComesBack) {
     EXPECT_TRUE(asked.size() == 1 &&
                 asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
     EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
-    EXPECT_TRUE(e.level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().isModified());
 
     // Saved work leaves no copy.
     e.choose(e.folder.filePath("kept"));

@@ -29,10 +29,10 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
     for (int x = 60; x <= 240; ++x)
         EXPECT_EQ(states[1].first.pixel(x, 60 + (x - 60) / 2) & 0xFFFFFF, toPixel(kWater) & 0xFFFFFF) << x;
     for (int i = int(states.size()) - 2; i >= 0; --i) {
-        e.level().setUnsavedChanges(false);
+        e.level().setModified(false);
         e.key(Qt::Key_Z, Qt::ControlModifier);
         EXPECT_TRUE(hasLayers(e.level(), states[size_t(i)])) << "undo to " << i;
-        EXPECT_TRUE(e.level().hasUnsavedChanges() && e->view().navigatorStale());
+        EXPECT_TRUE(e.level().isModified() && e->view().navigatorStale());
     }
     e.key(Qt::Key_Z, Qt::ControlModifier); // nothing older than the new level
     EXPECT_TRUE(hasLayers(e.level(), states[0]));
@@ -41,7 +41,7 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
               i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_TRUE(hasLayers(e.level(), states[i])) << "redo to " << i;
     }
-    EXPECT_TRUE(sameImage(states.back().first, e->view().viewport().image()));
+    EXPECT_TRUE(sameImage(states.back().first, e.viewport().image()));
 }
 
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
@@ -96,7 +96,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
     };
     // A press on the frame opens nothing: Backspace still goes back to the last press taken.
     e.click({150, 150});
-    for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e->view().viewport().width(), 9)}) {
+    for (QPointF frame : {QPointF(-1, 50), QPointF(50, -2), QPointF(e.viewport().width(), 9)}) {
         const Layers before = layersOf(e.level());
         const int steps = e.level().history().steps();
         e.drag({frame, {100, 100}, {140, 120}});
@@ -138,7 +138,7 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
         EXPECT_TRUE(hasLayers(e.level(), fresh));
         e->setZoomed(false);
         e->showView(View::Shown::Level);
-        e.level().setUnsavedChanges(false);
+        e.level().setModified(false);
     }
 }
 
@@ -146,16 +146,18 @@ TEST(Undo, NoStrokeOutlivesItsStep) {
 TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     LevelDocument level;
     level.makeEmpty(640, 640, kWhite);
-    for (int layer : {0, 1}) // every tile of many colours: each keeps all its pixels
-        for (int i = 0; i < 640 * 640; ++i)
-            level.layer(layer).setPixel(i % 640, i / 640, rgb(i % 640, i / 640 + layer, 7));
+    level.draw([](Picture& colour, Picture& map) { // every tile of many colours: each keeps all its pixels
+        for (int i = 0; i < 640 * 640; ++i) {
+            colour.setPixel(i % 640, i / 640, rgb(i % 640, i / 640, 7));
+            map.setPixel(i % 640, i / 640, rgb(i % 640, i / 640 + 1, 7));
+        }
+    });
     History& history = level.history();
     const qint64 tile = 64 * 64 * 4; // a step touching one tile of each layer keeps two
     history.setLimit(5 * tile);
     for (int i = 0; i < 4; ++i) {
         history.begin("dot");
-        level.colourLayer().setPixel(100 + 64 * i, 100, kWhite);
-        level.materialMap().setPixel(100 + 64 * i, 100, kWater);
+        level.setPixels({100 + 64 * i, 100}, kWhite, kWater);
         history.end();
         EXPECT_EQ(history.bytes(), std::min(2 * (i + 1), 4) * tile) << i;
     }
@@ -165,7 +167,7 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     EXPECT_EQ(std::pair(level.colourLayer().pixelAt(164, 100), level.colourLayer().pixelAt(228, 100)),
               std::pair(kWhite, rgb(228, 100, 7)));
     history.begin("everything");
-    level.colourLayer().fillRect(0, 0, 639, 639, kBlack); // far past the limit: kept all the same
+    level.draw([](Picture& colour, Picture&) { colour.fillRect(0, 0, 639, 639, kBlack); }); // far past the limit
     history.end();
     EXPECT_EQ(history.bytes(), 100 * tile);
     history.undo();

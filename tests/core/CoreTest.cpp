@@ -7,6 +7,7 @@
 #include "support/TestFiles.h"
 
 #include <deque>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,13 +104,56 @@ TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
         EXPECT_TRUE(pixelsAre(level.layer(0), [&](int x, int y) { return frame(x, y) ? kGreen : kBlack; }));
         EXPECT_TRUE(pixelsAre(level.layer(1), [&](int x, int y) { return frame(x, y) ? kWall : kBlack; }));
         const QImage map = level.layer(1).image().copy();
-        level.materialMap().fillRect(w, h, 0, 0, kWater); // corners in either order, cut at the edges
+        // Corners in either order, cut at the edges.
+        level.draw([&](Picture&, Picture& m) { m.fillRect(float(w), float(h), 0, 0, kWater); });
         EXPECT_TRUE(pixelsAre(level.layer(1), [](int, int) { return kWater; }));
-        level.materialMap().setBackgroundPicture(map);
-        level.colourLayer().setBackgroundPicture(filledImage(w + 5, 2, kWhite));
+        level.loadLayer(LevelDocument::kMaterialMap, map);
+        level.loadLayer(LevelDocument::kColourLayer, filledImage(w + 5, 2, kWhite));
         level.matchSizeTo(LevelDocument::kColourLayer);
         EXPECT_TRUE(sameImage(map.copy(0, 0, w + 5, 2), level.layer(1).image()));
     }
+}
+
+// Every change of the layers is announced with the area it touched; the unsaved state
+// follows edits and undo, not Level -> Map, the wall frame or Backspace.
+TEST(LevelDocument, AnnouncesWhatChanged) {
+    LevelDocument level;
+    level.makeEmpty(300, 200, kGreen);
+    std::vector<QRect> areas;
+    std::vector<bool> modified;
+    QObject::connect(&level, &LevelDocument::areaChanged, [&](QRect a) { areas.push_back(a); });
+    QObject::connect(&level, &LevelDocument::modifiedChanged, [&](bool m) { modified.push_back(m); });
+    Picture mask(5, 5, kBlack), brush(5, 5, kWhite);
+    level.history().mark();
+    level.history().begin("Paint");
+    level.stamp({-2, 10}, mask, &brush, &brush); // cut at the edge
+    level.setPixels({299, 199}, kWhite, kWater);
+    level.setPixels({300, 0}, kWhite, kWater); // off the level: nothing to announce
+    level.history().end();
+    EXPECT_EQ(areas, (std::vector<QRect>{{0, 10, 3, 5}, {299, 199, 1, 1}}));
+    level.history().begin("Fill");
+    EXPECT_TRUE(level.fill({150, 100}, kWhite, kWater, false));
+    EXPECT_FALSE(level.fill({150, 100}, kWhite, kWater, false)); // its own colours: nothing changes
+    level.history().end();
+    EXPECT_EQ(areas.size(), 3u);
+    EXPECT_EQ(areas.back(), QRect(17, 17, 267, 167)); // the inside of the frame
+    level.setModified(false);
+    areas.clear();
+    level.undo();
+    EXPECT_EQ(areas, (std::vector<QRect>{{0, 0, 300, 192}})); // the 64 x 64 tiles the step held
+    EXPECT_TRUE(level.isModified());
+    level.setModified(false);
+    for (const auto& edit : std::initializer_list<std::function<void()>>{
+             [&] { level.convertColourToMap({}); }, [&] { level.closeMapWithFrame(); },
+             [&] { level.backToMark(); }, [&] { level.fill({150, 100}, kBlack, kBlack, false); }}) {
+        edit();
+        EXPECT_FALSE(level.isModified());
+    }
+    EXPECT_EQ(modified, (std::vector<bool>{true, false, true, false}));
+    QSize size;
+    QObject::connect(&level, &LevelDocument::sizeChanged, [&](QSize s) { size = s; });
+    level.loadLayer(LevelDocument::kColourLayer, filledImage(40, 30, kWhite));
+    EXPECT_EQ(std::pair(size, areas.back()), std::pair(QSize(40, 30), QRect(0, 0, 40, 30)));
 }
 
 TEST(Layout, RoundingTiesToEvenTheViewportAndTheNavigator) {

@@ -33,18 +33,18 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
     const QByteArray tag("QUOX3zzzz");
     LevelDocument level;
     auto map = [&](QIODevice& f) { return writeMaterialMap(f, level, {}); };
-    level.colourLayer().setBackgroundPicture(filledImage(3, 2, rgb(10, 20, 30))); // one run over both rows
+    level.loadLayer(LevelDocument::kColourLayer, filledImage(3, 2, rgb(10, 20, 30))); // one run over both rows
     EXPECT_EQ(written([&](QIODevice& f) { return writeLevelImage(f, level, {}, {}); }),
               tag + bytesOf({1, 1, 3, 0, 2, 0, 0, 10, 20, 30, 0, 5}));
-    level.materialMap().setBackgroundPicture(filledImage(510, 1, kWater));
+    level.loadLayer(LevelDocument::kMaterialMap, filledImage(510, 1, kWater));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 254, 1, 1, 0, 132, 1, 255, 255, 255, 255, 149}));
-    level.materialMap().setBackgroundPicture(imageOf(
+    level.loadLayer(LevelDocument::kMaterialMap, imageOf(
         9, 1,
         {kBlack, kWater, kBehindWall, kWall, rgb(0, 0, 254), kWhite, kPlatformFSA, kPlatformFS, kExplosive}));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 9, 0, 1, 0, 132, 0, 1, 64, 128, 134, 129, 131, 132}));
 
     // 192 colours (x, 0, 0) fill the palette; 65 more run on in the last entry, nearest to both.
-    level.colourLayer().setBackgroundPicture(
+    level.loadLayer(LevelDocument::kColourLayer, 
         generated(257, 1, [](int x) { return x < 192 ? rgb(x, 0, 0) : rgb(191, 0, x % 2); }));
     QByteArray expected = tag + bytesOf({1, 1, 1, 1, 1, 0, 191});
     for (int x = 0; x < 192 * 4; ++x)

@@ -18,18 +18,17 @@ const char* const kKindNames[] = {"save", "export", "recovery"};
 static void writeSet(Kind kind, const QString& folder, bool newer) {
     LevelDocument level;
     level.makeEmpty(60, 40, newer ? rgb(200, 10, 10) : rgb(10, 10, 200));
-    level.materialMap().fillRect(20, 20, 30, 25, newer ? kWater : kExplosive);
+    level.draw([&](Picture&, Picture& map) { map.fillRect(20, 20, 30, 25, newer ? kWater : kExplosive); });
     const Picture thumbnail(192, 128, newer ? rgb(1, 2, 3) : rgb(3, 2, 1));
     RecoveredLevel copy{level.colourLayer().image(), level.materialMap().image(), newer ? "new" : "old",
                         QDateTime(QDate(2024, 5, 1), QTime(9, 30)), QPoint(5, 6)};
     copy.shown = 1;
     copy.zoomed = newer;
-    ScriptedDialogs ui;
     if (kind == Kind::Export) QDir().mkpath(folder + "/gameData/Gfx");
     const bool written =
         kind == Kind::Save
             ? saveLevelSet(folder + "/castle", level, [&]() -> const Picture& { return thumbnail; })
-        : kind == Kind::Export ? writeGameLevel(GameFolder::at(folder), 9, level, thumbnail, {}, ui)
+        : kind == Kind::Export ? writeGameLevel(GameFolder::at(folder), 9, level, thumbnail, {}, {})
                                : RecoveryCopy(folder).write(copy);
     ASSERT_TRUE(written);
 }

@@ -74,9 +74,11 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
 
     onDisk.take(0, 9);
     const QStringList before = folderContents(gfx);
-    e.colour().resize(6000, 10); // a level image far larger than its thumbnail
-    for (int i = 0; i < 6000 * 10; ++i)
-        e.colour().setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
+    e.colour().draw([](Picture& p) { // a level image far larger than its thumbnail
+        p.resize(6000, 10);
+        for (int i = 0; i < 6000 * 10; ++i)
+            p.setPixel(i % 6000, i / 6000, uint32_t(i) * 2654435761u & 0xFFFFFF);
+    });
     {
         FileSizeLimit limit(50000); // the thumbnail fits, the level image does not
         e.choose(gfx + "level09t.quox");
@@ -91,7 +93,7 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. "
               " Level not exported Your level could not be written into the game.\n\r" +
                   gfx + "level09.quox: " + qt_error_string(EFBIG));
-    e.colour().setBackgroundPicture(filledImage(65536, 1, kBlack));
+    e.colour().load(filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
@@ -99,9 +101,9 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
 TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     e.map().fillRect(40, 40, 60, 60, kWater);
     e.level().setName("castle");
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     run(&Editor::saveLevel, levels + "castle.bmp");
-    EXPECT_FALSE(e.level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().isModified());
     const DialogSettings d = e.ui.dialogsShown.back();
     EXPECT_EQ(d.title + d.path + d.defaultSuffix + QString::number(d.filterIndex) + d.initialFolder + "/" +
                   d.filter,
@@ -118,14 +120,14 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
 
     // A cancelled save and a set with a broken member keep the unsaved work; a file that is
     // gone loads nothing, yet leaves nothing to save.
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     e.ui.choices = {std::nullopt};
     EXPECT_FALSE(e->saveLevel());
     writeFile(levels + "broken.thumb.bmp", "BM");
     run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
-    EXPECT_TRUE(e.level().hasUnsavedChanges());
+    EXPECT_TRUE(e.level().isModified());
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
-    EXPECT_FALSE(e.level().hasUnsavedChanges());
+    EXPECT_FALSE(e.level().isModified());
     EXPECT_EQ(e.level().name(), "castle");
 
     // Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
@@ -141,7 +143,7 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     run(&Editor::loadLevel, gif);
     const QImage fromGif = e.colour().image();
     e.colour().fillRect(2, 2, 5, 5, rgb(1, 2, 3));
-    e.level().setUnsavedChanges(true);
+    e.level().setModified(true);
     run(&Editor::saveLevel, levels + "G.bmp");
     const QImage savedAfterGif = e.colour().image();
     ASSERT_FALSE(sameImage(fromGif, savedAfterGif));

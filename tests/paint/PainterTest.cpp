@@ -9,7 +9,7 @@ static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
 struct Painting : ::testing::Test {
     TestEditor e{1000, 800};
     Colour at(int layer, int x, int y) { return e.level().layer(layer).pixelAt(x, y); }
-    bool unsaved() { return e.level().hasUnsavedChanges(); }
+    bool unsaved() { return e.level().isModified(); }
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }
 };
 
@@ -66,11 +66,11 @@ TEST_F(Painting, PressesStampAndEraseTheDiscInBothLayersAndBackspaceUndoes) {
                 if (x < 17 || y < 17 || x >= 984 || y >= 784) return painted[i]; // the frame
                 return inDisc(x, y, 20, 110, 120) ? (paint ? painted[i] : kBlack) : around[i];
             }));
-        EXPECT_TRUE(pixelsAre(e->view().viewport(), [&](int x, int y) { return at(0, x + 10, y + 20); }));
+        EXPECT_TRUE(pixelsAre(e.viewport(), [&](int x, int y) { return at(0, x + 10, y + 20); }));
     }
     e->keyInViewport(Qt::Key_Backspace, {});
     e->keyInViewport(Qt::Key_Backspace, {}); // twice the same: the state before the erasing press
-    EXPECT_EQ(std::tuple(at(0, 110, 120), at(1, 110, 120), e->view().viewport().pixelAt(100, 100), unsaved(),
+    EXPECT_EQ(std::tuple(at(0, 110, 120), at(1, 110, 120), e.viewport().pixelAt(100, 100), unsaved(),
                          e->view().navigatorStale()),
               std::tuple(kStart, kWall, kStart, true, true));
 }
@@ -81,10 +81,10 @@ TEST_F(Painting, MovesPreviewAndPaintOnlyWithOneButtonAndNoModifier) {
     e->moveInViewport(Qt::LeftButton, Qt::AltModifier, {199, 151});
     EXPECT_FALSE(unsaved());
     // Only the preview, its corner at round(156.5) = 156 and round(108.5) = 108.
-    EXPECT_TRUE(pixelsAre(e->view().viewport(),
+    EXPECT_TRUE(pixelsAre(e.viewport(),
                           [&](int x, int y) { return inDisc(x, y, 20, 198, 150) ? kStart : at(0, x, y); }));
     e->moveInViewport(Qt::LeftButton, {}, {400, 300}); // and what was under it comes back
-    EXPECT_EQ(std::pair(e->view().viewport().pixelAt(198, 150), at(0, 400, 300)), std::pair(kBlack, kStart));
+    EXPECT_EQ(std::pair(e.viewport().pixelAt(198, 150), at(0, 400, 300)), std::pair(kBlack, kStart));
     e->moveInViewport(Qt::RightButton, {}, {400, 300});
     EXPECT_EQ(std::pair(at(1, 400, 300), unsaved()), std::pair(kBlack, true));
 }
@@ -100,8 +100,8 @@ TEST_F(Painting, AFillTakesEachLayersOwnRegion) {
         e->pressInViewport(Qt::LeftButton, Qt::ControlModifier, {120, 120});
         EXPECT_EQ(std::tuple(at(0, 40, 60), at(0, 250, 60), at(1, 300, 100), at(1, 100, 200)),
                   std::tuple(colour, kBlack, material, kBlack));
-        EXPECT_EQ(e->view().viewport().pixelAt(zoomed ? 240 : 40, zoomed ? 360 : 60), colour);
-        e.level().setUnsavedChanges(false);
+        EXPECT_EQ(e.viewport().pixelAt(zoomed ? 240 : 40, zoomed ? 360 : 60), colour);
+        e.level().setModified(false);
         e->pressInViewport(Qt::LeftButton, Qt::ControlModifier, {120, 120});
         EXPECT_EQ(unsaved(), !zoomed);
     }
@@ -145,9 +145,9 @@ TEST_F(Painting, ZoomedPressesSetAndClearSinglePixelsAndPicksTakeTheShownLayer) 
         EXPECT_EQ(std::pair(at(0, x, y), at(1, x, y)),
                   std::pair(set ? kWater : kBlack, set ? kWall : kBlack));
         // Only that pixel's 6 x 6 block is drawn: the viewport still shows the level six times enlarged.
-        EXPECT_TRUE(pixelsAre(e->view().viewport(), [&](int vx, int vy) { return at(0, vx / 6, vy / 6); }));
+        EXPECT_TRUE(pixelsAre(e.viewport(), [&](int vx, int vy) { return at(0, vx / 6, vy / 6); }));
     }
-    e.level().setUnsavedChanges(false);
+    e.level().setModified(false);
     e->moveInViewport(Qt::LeftButton | Qt::RightButton, {}, {100, 100}); // two buttons: nothing changes
     e.colour().setPixel(30, 30, rgb(128, 64, 32));
     e.map().setPixel(30, 30, kWater);

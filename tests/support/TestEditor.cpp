@@ -24,7 +24,7 @@ void TestEditor::newLevel(int width, int height) {
         f.accept();
     });
     editor->newLevel();
-    editor->level().setUnsavedChanges(false);
+    editor->level().setModified(false);
     editor->refreshNavigatorIfStale();
 }
 

@@ -10,6 +10,29 @@
 
 namespace vortan::test {
 
+// One layer of a level, drawn on through the level so that every drawing is announced as
+// the level's own edits are.
+struct LayerPen {
+    LevelDocument& level;
+    int index;
+    operator const Picture&() const { return level.layer(index); }
+    Colour pixelAt(int x, int y) const { return level.layer(index).pixelAt(x, y); }
+    const QImage& image() const { return level.layer(index).image(); }
+    template <typename Draw> void draw(Draw&& draw) {
+        level.draw([&](Picture& colour, Picture& map) { draw(index == 0 ? colour : map); });
+    }
+    void setPixel(int x, int y, Colour c) {
+        draw([&](Picture& p) { p.setPixel(x, y, c); });
+    }
+    void fillRect(float x1, float y1, float x2, float y2, Colour c) {
+        draw([&](Picture& p) { p.fillRect(x1, y1, x2, y2, c); });
+    }
+    void drawLine(float x1, float y1, float x2, float y2, Colour c) {
+        draw([&](Picture& p) { p.drawLine(x1, y1, x2, y2, c); });
+    }
+    void load(const QImage& picture) { level.loadLayer(index, picture); }
+};
+
 // An editor after start-up in a window of the start size, with its own folder in a
 // temporary folder, answering from a script and drawing scripted random numbers.
 struct TestEditor {
@@ -25,8 +48,14 @@ struct TestEditor {
     Editor* operator->() { return editor.get(); }
     Editor& operator*() { return *editor; }
     LevelDocument& level() { return editor->level(); }
-    Picture& colour() { return editor->level().colourLayer(); }
-    Picture& map() { return editor->level().materialMap(); }
+    LayerPen colour() { return {editor->level(), LevelDocument::kColourLayer}; }
+    LayerPen map() { return {editor->level(), LevelDocument::kMaterialMap}; }
+    // What the viewport shows now, preview included.
+    Picture viewport() const {
+        Picture shown;
+        shown.takePixels(editor->view().viewportImage(editor->level()));
+        return shown;
+    }
     // A level of this size, as New makes it, without unsaved changes.
     void newLevel(int width, int height);
     // A press on the viewport and its release.

@@ -14,15 +14,17 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
         for (int i = 0; i < levelWidth * 669; ++i)
             layer.setPixel(i % levelWidth, i / levelWidth, toPixel(Colour(i)));
         LevelDocument level;
-        level.colourLayer().setBackgroundPicture(layer);
+        level.loadLayer(LevelDocument::kColourLayer, layer);
         View view;
-        view.viewport().resize(viewportWidth, viewportHeight);
+        view.setViewportSize({viewportWidth, viewportHeight});
         view.setZoomed(zoomed);
         view.scrollTo(level, x, y);
         const int x0 = view.xOffset(), y0 = view.yOffset(), w = layer.width(),
                   n = zoomed ? View::kZoomFactor : 1;
         EXPECT_EQ(QPoint(x0, y0), QPoint(xOffset, yOffset)) << viewportWidth << " " << x;
-        EXPECT_TRUE(pixelsAre(view.viewport(), [&](int vx, int vy) {
+        Picture shown;
+        shown.takePixels(view.viewportImage(level));
+        EXPECT_TRUE(pixelsAre(shown, [&](int vx, int vy) {
             return x0 + vx / n < 0 ? kBlack : Colour((y0 + vy / n) * w + x0 + vx / n);
         }));
     }
@@ -32,10 +34,9 @@ TEST(NavigatorAndThumbnail, ShowTheWholeLayerScrollOnClicksAndFrameAMiniatureBel
     TestEditor e(808, 808); // 8 level pixels a navigator pixel
     e.colour().fillRect(400, 0, 807, 807, rgb(9, 9, 9));
     e.map().fillRect(0, 0, 807, 807, kWater);
-    e->refreshNavigatorIfStale(); // nothing said the level changed: no redraw
-    EXPECT_EQ(e->view().navigator().pixelAt(60, 10), kBlack);
-    e->view().markNavigatorStale();
+    EXPECT_TRUE(e->view().navigatorStale()); // the level said it changed
     e->refreshNavigatorIfStale();
+    EXPECT_FALSE(e->view().navigatorStale());
     const Picture& layer = e.colour();
     EXPECT_TRUE(pixelsAre(e->view().navigator(), [&](int x, int y) { return layer.pixelAt(8 * x, 8 * y); }));
     auto offset = [&] { return QPoint(e->view().xOffset(), e->view().yOffset()); };
@@ -52,7 +53,7 @@ TEST(NavigatorAndThumbnail, ShowTheWholeLayerScrollOnClicksAndFrameAMiniatureBel
     EXPECT_EQ(e->view().navigator().pixelAt(30, 10), kWater);
     for (bool changed : {false, true}) { // the Thumbnail view rebuilds it only after a change
         e->showView(View::Shown::Level);
-        e.level().setUnsavedChanges(changed);
+        e.level().setModified(changed);
         e->showView(View::Shown::Thumbnail);
         EXPECT_EQ(e->view().thumbnail().pixelAt(33, 48), changed ? kBlack : kWhite); // framed from column 33
     }
@@ -66,8 +67,8 @@ TEST(NavigatorAndThumbnail, ShowTheWholeLayerScrollOnClicksAndFrameAMiniatureBel
          {std::array{1000, 700, 18, 157, 110}, {4000, 100, 1, 191, 5}, {1000, 941, 29, 135, 126}}) {
         LevelDocument level;
         level.setName("Deep");
-        level.colourLayer().setBackgroundPicture(filledImage(w, h, rgb(100, 100, 100)));
-        level.materialMap().setBackgroundPicture(filledImage(w, h, h == 941 ? kWater : kBlack));
+        level.loadLayer(LevelDocument::kColourLayer, filledImage(w, h, rgb(100, 100, 100)));
+        level.loadLayer(LevelDocument::kMaterialMap, filledImage(w, h, h == 941 ? kWater : kBlack));
         View view;
         view.buildThumbnail(level, {});
         const Colour inside = h == 941 ? kWater : rgb(100, 100, 100); // water shows pure blue

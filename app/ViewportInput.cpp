@@ -1,0 +1,182 @@
+#include "app/ViewportInput.h"
+#include "app/Editor.h"
+#include "core/Numbers.h"
+
+namespace vortan {
+
+namespace {
+constexpr int kNoPreview = -10000;
+
+bool onlyAModifier(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
+} // namespace
+
+Pointer ViewportInput::pointer(QPointF at, Qt::KeyboardModifiers modifiers) const {
+    Pointer p;
+    p.at = at;
+    p.offset = e_.view_.offset();
+    p.zoomed = e_.view_.zoomed();
+    p.modifiers = modifiers;
+    return p;
+}
+
+ToolContext ViewportInput::context() const {
+    return {e_.level_, e_.brush_, e_.view_.shownLayer(), e_.view_.shown() == View::Shown::Level};
+}
+
+void ViewportInput::showValuesAt(float x, float y) {
+    const Colour c = e_.level_.layer(e_.view_.shownLayer()).pixelAt(roundHalfEven(x), roundHalfEven(y));
+    if (c == kNoColour) return; // beside the level the labels keep their values
+    Controls& shown = e_.controls_;
+    const QString red = QString::number(redOf(c)) + " ", green = QString::number(greenOf(c)) + " ",
+                  blue = QString::number(blueOf(c)) + " ";
+    if (red == shown.red && green == shown.green && blue == shown.blue) return;
+    shown.red = red;
+    shown.green = green;
+    shown.blue = blue;
+    emit e_.labelsChanged();
+}
+
+void ViewportInput::use(Tool* tool, bool pressed, const Pointer& p) {
+    if (!tool) return;
+    // A step opens with the first tool of the stroke that may change the level.
+    if (!stepOpen_) {
+        e_.level_.history().begin(tool->stepName());
+        stepOpen_ = true;
+    }
+    ToolContext c = context();
+    if (pressed ? tool->press(c, p) : tool->drag(c, p)) e_.brushChanged();
+    if (tool->redrawsView()) e_.redrawViewport();
+}
+
+void ViewportInput::press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
+    // The frame around the viewport is no drawing area: a press there would reach level
+    // pixels the user cannot see.
+    if (!e_.controls_.viewportEnabled || !e_.view_.onViewport(at)) return;
+    endStroke();
+    e_.level_.history().mark(); // Backspace goes back to here
+    stroking_ = true;
+    Pointer p = pointer(at, modifiers);
+    p.button = button;
+    const float x = float(at.x()), y = float(at.y());
+    const QPoint o = p.offset;
+    if (p.zoomed) {
+        use(tools_.forPress(p), true, p);
+        showValuesAt(float(o.x()) + x / float(View::kZoomFactor),
+                     float(o.y()) + y / float(View::kZoomFactor));
+    } else {
+        showValuesAt(float(o.x()) + x, float(o.y()) + y);
+        use(tools_.forPress(p), true, p);
+    }
+}
+
+void ViewportInput::move(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
+    if (!e_.controls_.viewportEnabled) return;
+    Pointer p = pointer(at, modifiers);
+    // Only a stroke with its own step paints: a drag from the frame, or one that went on
+    // past Backspace, an undo or a command, only moves the preview.
+    p.buttons = stroking_ ? buttons : Qt::NoButton;
+    const float x = float(at.x()), y = float(at.y());
+    const QPoint o = p.offset;
+    if (p.zoomed) {
+        if (stroking_) use(tools_.forDrag(p), false, p);
+        const int n = View::kZoomFactor;
+        showValuesAt(float(o.x() + roundHalfEven(float(roundHalfEven(x)) / float(n))),
+                     float(o.y() + roundHalfEven(float(roundHalfEven(y)) / float(n))));
+        return;
+    }
+    showValuesAt(float(o.x()) + x, float(o.y()) + y);
+    if (const Tool* hovering = tools_.forHover(p)) {
+        const Tool::Preview preview = hovering->hover(context(), p);
+        previewCorner_ = preview.corner;
+        emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(preview.picture, preview.corner));
+    }
+    if (stroking_) use(tools_.forDrag(p), false, p);
+}
+
+void ViewportInput::release(Qt::MouseButtons stillHeld) {
+    if (stillHeld == Qt::NoButton) endStroke();
+}
+
+void ViewportInput::endStroke() {
+    if (!stroking_) return;
+    stroking_ = false;
+    stepOpen_ = false;
+    tools_.release();
+    e_.level_.history().end();
+}
+
+void ViewportInput::showPreviewAgain() {
+    if (e_.view_.zoomed() || previewCorner_.x() == kNoPreview) return;
+    emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(e_.brush_.preview(), previewCorner_));
+}
+
+void ViewportInput::wheel(QPoint angle, Qt::KeyboardModifiers modifiers) {
+    if (!e_.controls_.viewportEnabled) return;
+    // Shift turns the wheel sideways; some systems send that as a sideways turn already.
+    const bool sideways = modifiers & Qt::ShiftModifier || angle.y() == 0;
+    wheelTurn_ += sideways ? (angle.x() != 0 ? angle.x() : angle.y()) : angle.y();
+    const int notches = wheelTurn_ / 120; // a notch is 120; smooth wheels add up to one
+    wheelTurn_ -= notches * 120;
+    for (int i = 0; i < std::abs(notches); ++i)
+        key(sideways ? (notches > 0 ? Qt::Key_Left : Qt::Key_Right)
+                     : (notches > 0 ? Qt::Key_Up : Qt::Key_Down),
+            Qt::NoModifier);
+}
+
+void ViewportInput::scrollBy(int dx, int dy) {
+    e_.view_.scrollTo(e_.level_, float(e_.view_.xOffset() + dx), float(e_.view_.yOffset() + dy));
+    e_.redrawViewport();
+}
+
+void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
+    if (!e_.controls_.viewportEnabled) return;
+    // A key that does something ends a stroke still held first, as its own step; the
+    // modifiers alone only change what the next move does.
+    if (onlyAModifier(key)) return;
+    endStroke();
+    if (modifiers & Qt::ControlModifier) {
+        // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
+        if (key == Qt::Key_Z) return e_.undoOrRedo(modifiers & Qt::ShiftModifier);
+        if (key == Qt::Key_Y) return e_.undoOrRedo(true);
+    }
+    // The letters of the materials choose them, with any modifier.
+    for (const MaterialEntry& m : kMaterialList)
+        if (key == Qt::Key_A + (m.key - 'A')) return e_.chooseMaterial(m.name);
+    const int step = e_.view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
+    switch (key) {
+    case Qt::Key_Up:
+        return scrollBy(0, -step);
+    case Qt::Key_Down:
+        return scrollBy(0, step);
+    case Qt::Key_Left:
+        return scrollBy(-step, 0);
+    case Qt::Key_Right:
+        return scrollBy(step, 0);
+    case Qt::Key_Backspace:
+        // Back to the state at the last press or view switch, as one step; never to a
+        // state of another level. The map that Level -> Map clears back to is the one
+        // restored here.
+        if (!e_.level_.backToMark()) return;
+        e_.level_.keepMapAsBackground();
+        e_.yield();
+        e_.redrawViewport();
+        e_.yield();
+        return;
+    case Qt::Key_F:
+        e_.brush_.mirror();
+        e_.brushChanged();
+        showPreviewAgain();
+        e_.yield();
+        return;
+    default:
+        // Digits 1 to 9, on the main keyboard or the keypad: a disc of radius 4 x digit - 2.
+        if (key < Qt::Key_1 || key > Qt::Key_9) return;
+        e_.brush_.makeDisc(4 * (key - Qt::Key_0) - 2);
+        e_.brushChanged();
+    }
+}
+
+} // namespace vortan
