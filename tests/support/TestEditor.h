@@ -66,8 +66,7 @@ struct TestEditor {
     void key(int key, Qt::KeyboardModifiers modifiers = {}) { editor->keyInViewport(key, modifiers); }
     // The next file dialog takes this file.
     void choose(const QString& path) { ui.choices = {ScriptedDialogs::Choice{path}}; }
-    // A recovery copy written and waited for.
-    void keepCopy();
+    void keepCopy(); // A recovery copy written and waited for.
 };
 
 // Both layers' pixels, to compare a level with an earlier state of it.
