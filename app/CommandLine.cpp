@@ -72,13 +72,11 @@ int exportLevel(const CommandLine& line) {
     const int number = whole && asked >= 0 && asked <= 99
                            ? exportNumber("level" + twoDigits(asked) + "t.quox", firstFree, &refusal)
                            : -1;
-    if (number < 0) {
-        tell(ask, refusal);
-        return 1;
-    }
+    if (number < 0) return fail(refusal.text);
     if (number < firstFree && !line.force)
         return fail(QString("Level %1 is in the game already; --force replaces it.").arg(twoDigits(number)));
-    if (!writeLevelToGame(level, view, game, number, ask, {})) return 1;
+    if (!writeLevelToGame(level, view, game, number, ask, {}))
+        return fail("The level files could not be written.");
     if (remembered.path().isEmpty() && game.holdsGame()) game.remember();
     for (const auto kind :
          {GameFolder::File::Thumbnail, GameFolder::File::LevelImage, GameFolder::File::MaterialMap})

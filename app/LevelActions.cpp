@@ -124,6 +124,10 @@ LevelCheck checkLevel(const LevelFile& file) {
                            .arg(map->height());
         check.fine = false;
     }
+    // Where the frame the export draws would change the map, the frame is open.
+    Picture framed;
+    framed.takePixels(*map);
+    LevelDocument::drawFrame(framed, kWall);
     std::map<Colour, qint64> counts;
     qint64 noMaterial = 0, open = 0;
     QStringList where;
@@ -137,9 +141,7 @@ LevelCheck checkLevel(const LevelFile& file) {
                 ++counts[c];
             else if (++noMaterial <= 5)
                 where << QString("(%1, %2)").arg(x).arg(y);
-            // The frame the export draws: 17 pixels at the top and left, 16 at the bottom and right.
-            if ((x <= 16 || y <= 16 || x >= map->width() - 16 || y >= map->height() - 16) && c != kWall)
-                ++open;
+            if (framed.pixelAt(x, y) != c) ++open;
         }
     check.lines << "Materials:";
     for (const MaterialEntry& m : kMaterialList)
