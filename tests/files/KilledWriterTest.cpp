@@ -2,7 +2,6 @@
 #include "files/Export.h"
 #include "files/LevelFiles.h"
 #include "files/RecoveryCopy.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>

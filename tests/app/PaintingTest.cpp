@@ -13,35 +13,6 @@ struct Painting : ::testing::Test {
     QString labels() { return e->controls().red + e->controls().green + e->controls().blue; }
 };
 
-TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
-    Brush b;
-    EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kStart : kBlack; }));
-    EXPECT_TRUE(pixelsAre(b.materialBrush(), [](int x, int y) { return inDisc(x, y) ? kWall : kBlack; }));
-    EXPECT_TRUE(pixelsAre(b.mask(), [](int x, int y) { return inDisc(x, y) ? kBlack : kWhite; }));
-    b.take(kBlack, true);
-    EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kWhite : kBlack; }));
-
-    // A tagged picture paints its material, and mirrors.
-    QImage picture = filledImage(85, 85, kBlack);
-    for (int i = 0; i < 43 * 85; ++i)
-        picture.setPixel(i % 43, i / 43, toPixel(rgb(i % 43 + 1, i / 43, 7)));
-    picture.setPixel(0, 0, toPixel(kExplosive));
-    b.usePicture(picture);
-    // The tag pixel paints as its right-hand neighbour.
-    auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
-    EXPECT_TRUE(pixelsAre(b.colourBrush(), ink));
-    EXPECT_TRUE(pixelsAre(b.materialBrush(), [&](int x, int y) { return ink(x, y) ? kExplosive : kBlack; }));
-    const std::array<const Picture*, 3> parts{&b.colourBrush(), &b.materialBrush(), &b.mask()};
-    const std::array<QImage, 3> before{parts[0]->image(), parts[1]->image(), parts[2]->image()};
-    for (bool flipped : {true, false}) { // twice gives the first brush back
-        b.mirror();
-        for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(sameImage(before[i].mirrored(flipped, false), parts[i]->image())) << i;
-    }
-    b.usePicture(imageOf(1, 1, {kWater})); // pure blue is no exact material: the material brush stays
-    EXPECT_TRUE(sameImage(before[1], b.materialBrush().image()) && b.colourBrush().pixelAt(0, 0) == kWater);
-}
-
 TEST_F(Painting, TheColourDialogOpensOnWhatTheBrushPaintsAndSnapsInTheMapView) {
     e.ui.choices = {std::nullopt, ScriptedDialogs::Choice{{}, kWater}};
     e->pressOnBrush(Qt::LeftButton, true); // cancelled on a fresh start: nothing changes

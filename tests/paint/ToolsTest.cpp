@@ -1,0 +1,86 @@
+#include "paint/Tools.h"
+#include "support/ImageCompare.h"
+
+using namespace vortan::test;
+
+constexpr Colour kStart = rgb(55, 100, 120);
+static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
+    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
+}
+
+TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
+    Brush b;
+    EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kStart : kBlack; }));
+    EXPECT_TRUE(pixelsAre(b.materialBrush(), [](int x, int y) { return inDisc(x, y) ? kWall : kBlack; }));
+    EXPECT_TRUE(pixelsAre(b.mask(), [](int x, int y) { return inDisc(x, y) ? kBlack : kWhite; }));
+    b.take(kBlack, true);
+    EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kWhite : kBlack; }));
+
+    // A tagged picture paints its material, and mirrors.
+    QImage picture = filledImage(85, 85, kBlack);
+    for (int i = 0; i < 43 * 85; ++i)
+        picture.setPixel(i % 43, i / 43, toPixel(rgb(i % 43 + 1, i / 43, 7)));
+    picture.setPixel(0, 0, toPixel(kExplosive));
+    b.usePicture(picture);
+    // The tag pixel paints as its right-hand neighbour.
+    auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
+    EXPECT_TRUE(pixelsAre(b.colourBrush(), ink));
+    EXPECT_TRUE(pixelsAre(b.materialBrush(), [&](int x, int y) { return ink(x, y) ? kExplosive : kBlack; }));
+    const std::array<const Picture*, 3> parts{&b.colourBrush(), &b.materialBrush(), &b.mask()};
+    const std::array<QImage, 3> before{parts[0]->image(), parts[1]->image(), parts[2]->image()};
+    for (bool flipped : {true, false}) { // twice gives the first brush back
+        b.mirror();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(sameImage(before[i].mirrored(flipped, false), parts[i]->image())) << i;
+    }
+    b.usePicture(imageOf(1, 1, {kWater})); // pure blue is no exact material: the material brush stays
+    EXPECT_TRUE(sameImage(before[1], b.materialBrush().image()) && b.colourBrush().pixelAt(0, 0) == kWater);
+}
+
+
+// The toolbox hands each press to the first tool that takes it, and each tool writes
+// through the level and names its own step.
+TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) {
+    ToolBox tools;
+    auto press = [](Qt::MouseButton b, Qt::KeyboardModifiers m, bool zoomed = false) {
+        return Pointer{{100, 101}, {10, 20}, zoomed, b, b, m};
+    };
+    auto stepFor = [&](const Pointer& p) {
+        const Tool* t = tools.forPress(p);
+        return t ? t->stepName() : QString("none");
+    };
+    EXPECT_EQ(QStringList({stepFor(press(Qt::LeftButton, {})), stepFor(press(Qt::RightButton, {})),
+                           stepFor(press(Qt::LeftButton, Qt::AltModifier)),
+                           stepFor(press(Qt::RightButton, Qt::ShiftModifier)),
+                           stepFor(press(Qt::RightButton, Qt::ControlModifier, true)),
+                           stepFor(press(Qt::MiddleButton, {}))}),
+              QStringList({"Paint", "Erase", "Fill", "Pick", "Pixels", "none"}));
+
+    LevelDocument level;
+    level.makeEmpty(200, 200, rgb(1, 2, 3));
+    Brush brush;
+    ToolContext c{level, brush, LevelDocument::kColourLayer, true};
+    QRect changed;
+    QObject::connect(&level, &LevelDocument::areaChanged, [&](QRect r) { changed |= r; });
+    Tool* paint = tools.forPress(press(Qt::LeftButton, {}));
+    paint->press(c, press(Qt::LeftButton, {}));
+    // The disc's corner at round(57.5) = 58 and round(58.5) = 58 from the viewport's offset.
+    EXPECT_EQ(changed, QRect(68, 78, 85, 85));
+    for (int layer : {0, 1})
+        EXPECT_TRUE(pixelsAre(level.layer(layer), [&](int x, int y) {
+            const bool frame = x < 17 || y < 17 || x >= 184 || y >= 184;
+            if (inDisc(x, y, 20, 110, 120)) return layer ? kWall : kStart;
+            return frame ? (layer ? kWall : rgb(1, 2, 3)) : kBlack;
+        })) << layer;
+    // A drag with the button held paints from the last point; after the release it starts anew.
+    Pointer drag = press(Qt::LeftButton, {});
+    drag.at = {140, 101};
+    ASSERT_EQ(tools.forDrag(drag), paint);
+    paint->drag(c, drag);
+    EXPECT_EQ(level.colourLayer().pixelAt(130, 120), kStart);
+    tools.release();
+    Tool* pick = tools.forPress(press(Qt::RightButton, Qt::ShiftModifier));
+    brush.take(kWater, true);
+    EXPECT_TRUE(pick->press(c, press(Qt::RightButton, Qt::ShiftModifier)));
+    EXPECT_EQ(brush.colour(), kStart);
+}
