@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/LevelActions.h"
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "dialogs/Forms.h"
 #include "files/EditorFolders.h"
 #include "files/GameFormat.h"

@@ -6,7 +6,7 @@
 // a picture with rows that were never read.
 #include "files/BmpFormat.h"
 
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "core/Picture.h"
 #include "files/PictureFormat.h"
 

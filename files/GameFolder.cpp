@@ -1,5 +1,5 @@
 #include "files/GameFolder.h"
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "core/Numbers.h"
 
 #include <QDir>

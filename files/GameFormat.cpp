@@ -1,5 +1,5 @@
 #include "files/GameFormat.h"
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,5 +1,5 @@
 #include "files/LevelFiles.h"
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "files/BmpFormat.h"
 #include "files/PictureFiles.h"
 

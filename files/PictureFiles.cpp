@@ -1,6 +1,6 @@
 #include "files/PictureFiles.h"
 
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "files/BmpFormat.h"
 #include "files/GifFormat.h"
 #include "files/PictureFormat.h"

@@ -1,5 +1,5 @@
 #include "files/RecoveryCopy.h"
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "files/BmpFormat.h"
 #include "files/PictureFiles.h"
 

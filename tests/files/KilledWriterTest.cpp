@@ -1,4 +1,4 @@
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 #include "files/Export.h"
 #include "files/LevelFiles.h"
 #include "files/RecoveryCopy.h"

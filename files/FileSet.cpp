@@ -1,4 +1,4 @@
-#include "core/FileSet.h"
+#include "files/FileSet.h"
 
 #include <QDir>
 #include <QFileInfo>
