@@ -1,44 +1,22 @@
 #include "core/History.h"
+#include "core/Memory.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 namespace vortan {
 
-History::Tile History::capture(const Picture& layer, int index, const QRect& area) {
-    const QImage& image = layer.image();
-    const uint32_t first = reinterpret_cast<const uint32_t*>(image.constScanLine(area.y()))[area.x()];
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y)) + area.x();
-        for (int x = 0; x < area.width(); ++x)
-            if (row[x] != first) return {index, area, image.copy(area)};
-    }
-    return {index, area, {}, first};
-}
+namespace {
+// Steps let go give their memory back to the system once this much has gathered: giving
+// back walks the whole heap, too slow to do after every press once the history is full.
+constexpr qint64 kReturnAfter = 16ll * 1024 * 1024;
+} // namespace
 
 void History::put(Picture& layer, const Tile& tile) {
-    QImage& image = layer.pixels();
-    const QRect& a = tile.area;
-    for (int y = 0; y < a.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(a.y() + y)) + a.x();
-        if (tile.pixels.isNull())
-            std::fill(row, row + a.width(), tile.only);
-        else
-            std::memcpy(row, tile.pixels.constScanLine(y), size_t(a.width()) * 4);
-    }
-}
-
-bool History::sameAsLayer(const Picture& layer, const Tile& tile) {
-    const QRect& a = tile.area;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(layer.image().constScanLine(a.y() + y)) + a.x();
-        if (tile.pixels.isNull()
-                ? std::any_of(row, row + a.width(), [&](uint32_t p) { return p != tile.only; })
-                : std::memcmp(row, tile.pixels.constScanLine(y), size_t(a.width()) * 4) != 0)
-            return false;
-    }
-    return true;
+    // Tiles are put back only on the layers they were taken from, at the same size.
+    if (!layer.image().rect().contains(tile.area)) return;
+    layer.aboutToChange(tile.area);
+    tile.copy.putInto(layer.pixels(), tile.area.topLeft());
 }
 
 // One step: the tiles as they were before it while it is done, as they were after it
@@ -70,6 +48,7 @@ class History::Step : public QUndoCommand {
     bool letGone() const { return letGone_; }
     void letGo() {
         history_.bytes_ -= bytes_;
+        history_.letGoSinceReturned_ += bytes_;
         bytes_ = 0;
         tiles_.clear();
         tiles_.shrink_to_fit();
@@ -81,9 +60,9 @@ class History::Step : public QUndoCommand {
         qint64 bytes = 0;
         for (Tile& t : tiles_) {
             Picture& layer = *history_.layers_[size_t(t.layer)];
-            Tile now = capture(layer, t.layer, t.area);
+            TileCopy now = TileCopy::of(layer.image(), t.area);
             put(layer, t);
-            t = std::move(now);
+            t.copy = std::move(now);
             bytes += t.bytes();
         }
         history_.bytes_ += bytes - bytes_;
@@ -97,7 +76,9 @@ class History::Step : public QUndoCommand {
     bool letGone_ = false;
 };
 
-History::History(std::array<Picture*, 2> layers) : layers_(layers) {}
+History::History(std::array<Picture*, 2> layers) : layers_(layers) {
+    TileCopy::prepare();
+}
 
 History::~History() = default;
 
@@ -114,44 +95,85 @@ void History::begin(const QString& text) {
         const Picture& layer = *layers_[i];
         sizes_[i] = layer.size();
         tilesAcross_[i] = (layer.width() + kTile - 1) / kTile;
-        taken_[i].assign(size_t(tilesAcross_[i]) * size_t((layer.height() + kTile - 1) / kTile), false);
+        // A step leaves untouched what it saw: only a new size needs it anew.
+        const size_t tiles = size_t(tilesAcross_[i]) * size_t((layer.height() + kTile - 1) / kTile);
+        if (seen_[i].size() != tiles) seen_[i].assign(tiles, Seen{0, 0, 0});
     }
 }
 
 void History::end() {
     if (!open_) return;
     open_ = false;
-    for (auto& taken : taken_)
-        taken = {};
     // Layers that changed size were replaced, not edited: nothing to keep.
-    if (layers_[0]->size() != sizes_[0] || layers_[1]->size() != sizes_[1]) tiles_.clear();
-    if (tiles_.empty()) return;
-    // A tile that ended as it began is no change.
-    std::erase_if(tiles_, [&](const Tile& t) { return sameAsLayer(*layers_[size_t(t.layer)], t); });
-    if (tiles_.empty()) return;
-    stack_.push(new Step(*this, text_, std::move(tiles_)));
+    const bool replaced = layers_[0]->size() != sizes_[0] || layers_[1]->size() != sizes_[1];
+    std::vector<Tile> tiles;
+    tiles.reserve(tiles_.size());
+    for (OpenTile& t : tiles_) {
+        const size_t across = size_t(tilesAcross_[size_t(t.layer)]);
+        Seen& seen = seen_[size_t(t.layer)][size_t(t.area.y() / kTile) * across + size_t(t.area.x() / kTile)];
+        if (!replaced) {
+            const QImage& image = layers_[size_t(t.layer)]->image();
+            TileCopy copy = seen.open < 0 ? std::move(t.copy)
+                                          : TileCopy::of(image, t.area, seen.colour, seen.rowsOfColour);
+            // A tile that ended as it began is no change.
+            if (t.surely || !copy.sameAs(image, t.area.topLeft()))
+                tiles.push_back({t.layer, t.area, std::move(copy)});
+        }
+        seen = {0, 0, 0};
+    }
     tiles_.clear();
+    if (tiles.empty()) return;
+    stack_.push(new Step(*this, text_, std::move(tiles)));
     keepWithinLimit();
 }
 
-void History::aboutToChange(const Picture& picture, const QRect& area) {
+void History::aboutToChange(const Picture& picture, const QRect& area, bool fillRun) {
     if (!open_) return;
     const int layer = &picture == layers_[0] ? 0 : &picture == layers_[1] ? 1 : -1;
-    const QRect on = area & picture.image().rect();
-    if (layer < 0 || on.isEmpty()) return;
-    const int across = tilesAcross_[size_t(layer)];
-    std::vector<bool>& taken = taken_[size_t(layer)];
-    for (int ty = on.top() / kTile; ty <= on.bottom() / kTile; ++ty)
-        for (int tx = on.left() / kTile; tx <= on.right() / kTile; ++tx) {
-            const size_t index = size_t(ty) * size_t(across) + size_t(tx);
-            if (index >= taken.size() || taken[index]) continue;
-            taken[index] = true;
-            record(layer, QRect(tx * kTile, ty * kTile, kTile, kTile) & picture.image().rect());
+    const QImage& image = picture.image();
+    const int width = image.width(), height = image.height();
+    const int left = std::max(area.left(), 0), right = std::min(area.right(), width - 1);
+    const int top = std::max(area.top(), 0), bottom = std::min(area.bottom(), height - 1);
+    if (layer < 0 || left > right || top > bottom) return;
+    const uchar* bits = image.constBits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    const size_t across = size_t(tilesAcross_[size_t(layer)]);
+    std::vector<Seen>& seen = seen_[size_t(layer)];
+    // Row by row, as a fill tells its changes: each row of a tile is looked at once, when
+    // it is first about to change. A fill's run is all of one colour: where it covers a
+    // tile's row, that row is known without reading it.
+    for (int y = top; y <= bottom; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(bits + bytesPerLine * y);
+        const uint32_t runColour = row[left];
+        const int ty = y / kTile;
+        const uint64_t bit = uint64_t(1) << (y - ty * kTile);
+        for (int tx = left / kTile; tx <= right / kTile; ++tx) {
+            const size_t index = size_t(ty) * across + size_t(tx);
+            if (index >= seen.size()) continue;
+            Seen& s = seen[index];
+            const int x = tx * kTile, w = std::min(kTile, width - x);
+            if (s.open == 0) {
+                const QRect tile(x, ty * kTile, w, std::min(kTile, height - ty * kTile));
+                tiles_.push_back({layer, fillRun, tile, {}});
+                s = {0, row[x], int(tiles_.size())};
+                // The layer's background copied this tile just now: the same pixels.
+                if (const TileCopy* now = picture.backgroundTakenNow(tile)) {
+                    tiles_.back().copy = *now;
+                    s.open = -s.open;
+                    continue;
+                }
+            }
+            if (s.open < 0 || (s.rowsOfColour & bit)) continue;
+            const bool covered = fillRun && x >= left && x + w - 1 <= right;
+            if (covered ? runColour == s.colour : TileCopy::rowIs(row + x, w, s.colour)) {
+                s.rowsOfColour |= bit;
+            } else {
+                OpenTile& t = tiles_[size_t(s.open - 1)];
+                t.copy = TileCopy::of(image, t.area, s.colour, s.rowsOfColour);
+                s.open = -s.open;
+            }
         }
-}
-
-void History::record(int layer, const QRect& tile) {
-    tiles_.push_back(capture(*layers_[size_t(layer)], layer, tile));
+    }
 }
 
 QRect History::undo() {
@@ -175,6 +197,7 @@ void History::clear() {
     stack_.clear();
     floor_ = 0;
     mark_ = -1;
+    letGoSinceReturned_ = 0; // the level's replacement gives everything back at once
 }
 
 void History::mark() {
@@ -219,6 +242,10 @@ void History::setLimit(qint64 bytes) {
 void History::keepWithinLimit() {
     while (bytes_ > limit_ && floor_ < stack_.index() - 1)
         stepAt(floor_++)->letGo();
+    if (letGoSinceReturned_ >= kReturnAfter) {
+        returnFreedMemory();
+        letGoSinceReturned_ = 0;
+    }
 }
 
 } // namespace vortan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Picture.h"
+#include "core/TileCopy.h"
 
 #include <QUndoStack>
 #include <array>
@@ -13,7 +14,7 @@ namespace vortan {
 // it changes, never the level's size. Undo and redo swap a step's tiles with the layers'.
 class History {
   public:
-    static constexpr int kTile = 64;
+    static constexpr int kTile = TileCopy::kSide;
     static constexpr qint64 kDefaultLimit = 256ll * 1024 * 1024;
 
     explicit History(std::array<Picture*, 2> layers);
@@ -40,43 +41,57 @@ class History {
     // or redo since), or when a step since was let go to keep within the limit.
     bool backToMark(QRect* area);
 
-    // The memory the steps' tiles may take. The newest step is always kept, even alone
-    // larger; the oldest steps are let go first.
+    // The memory the steps' tiles may take, counted as they are kept (packed). The newest
+    // step is always kept, even alone larger; the oldest steps are let go first.
     void setLimit(qint64 bytes);
     qint64 bytes() const { return bytes_; }
     int steps() const { return stack_.count(); }
 
     // The layers' owner tells of every change; the open step keeps what it will need.
-    void aboutToChange(const Picture& picture, const QRect& area);
+    // `fillRun` when the area is a run a fill repaints: all of one colour, every pixel of
+    // which changes. Such a run is not read beyond its first pixel, and a tile it touches
+    // first is kept without looking at the end whether it ended as it began.
+    void aboutToChange(const Picture& picture, const QRect& area, bool fillRun = false);
 
   private:
-    // A tile of one colour, as most tiles of a fill or a new level are, keeps just that
-    // colour: a fill of a whole large level then costs a read of it, not a copy.
     struct Tile {
         int layer;
         QRect area;
-        QImage pixels;     // null for a tile of one colour
-        uint32_t only = 0; // that colour
-        qint64 bytes() const { return pixels.isNull() ? qint64(sizeof(Tile)) : pixels.sizeInBytes(); }
+        TileCopy copy;
+        qint64 bytes() const { return qint64(sizeof(Tile)) + copy.packedBytes(); }
     };
-    static Tile capture(const Picture& layer, int index, const QRect& area);
+    // A tile the open step touched, and how it was before.
+    struct OpenTile {
+        int layer;
+        bool surely;
+        QRect area;
+        TileCopy copy; // null while every row seen was of one colour
+    };
+    // What the open step saw of each tile of a layer. While every row of the tile seen so
+    // far was of one colour, just that colour and which rows those were, each looked at
+    // when first about to change: a fill, which tells its changes a row at a time, reads
+    // each row once as it fills it, never a whole tile ahead of it.
+    struct Seen {
+        uint64_t rowsOfColour;
+        uint32_t colour;
+        int open; // 1 + the tile's index among the open step's; 0 untouched, < 0 copied whole
+    };
     static void put(Picture& layer, const Tile& tile);
-    static bool sameAsLayer(const Picture& layer, const Tile& tile);
     class Step;
     friend class Step;
 
-    void record(int layer, const QRect& tile);
     void keepWithinLimit();
     Step* stepAt(int index) const;
 
     std::array<Picture*, 2> layers_;
     qint64 limit_ = kDefaultLimit;
     qint64 bytes_ = 0;
-    // The open step: its tiles, and which tiles of each layer it holds already.
+    qint64 letGoSinceReturned_ = 0; // bytes of steps let go, not yet given back to the system
+    // The open step: its tiles, and what it saw of each tile of each layer.
     bool open_ = false;
     QString text_;
-    std::vector<Tile> tiles_;
-    std::array<std::vector<bool>, 2> taken_;
+    std::vector<OpenTile> tiles_;
+    std::array<std::vector<Seen>, 2> seen_;
     std::array<int, 2> tilesAcross_{};
     std::array<QSize, 2> sizes_;
     // Steps below this index were let go: they can no longer be undone.

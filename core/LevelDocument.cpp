@@ -1,4 +1,5 @@
 #include "core/LevelDocument.h"
+#include "core/Memory.h"
 
 namespace vortan {
 
@@ -19,7 +20,7 @@ LevelDocument::~LevelDocument() {
 }
 
 void LevelDocument::aboutToChange(const Picture& picture, const QRect& area) {
-    history_.aboutToChange(picture, area);
+    history_.aboutToChange(picture, area, filling_);
     changed_ |= area & picture.image().rect();
 }
 
@@ -46,6 +47,8 @@ void LevelDocument::replaced(QSize before) {
     changed_ = {};
     if (size() != before) emit sizeChanged(size());
     emit areaChanged(QRect(QPoint(0, 0), size()));
+    // The level before is gone: its layers, kept backgrounds and history.
+    returnFreedMemory();
 }
 
 void LevelDocument::makeEmpty(int width, int height, Colour frameColour) {
@@ -62,9 +65,9 @@ void LevelDocument::makeEmpty(int width, int height, Colour frameColour) {
     replaced(before);
 }
 
-void LevelDocument::loadLayer(int index, const QImage& picture) {
+void LevelDocument::loadLayer(int index, QImage picture) {
     const QSize before = size();
-    layers_[size_t(index)].setBackgroundPicture(picture);
+    layers_[size_t(index)].setBackgroundPicture(std::move(picture));
     replaced(before);
 }
 
@@ -109,8 +112,11 @@ void LevelDocument::setPixels(QPoint at, Colour colour, Colour material) {
 bool LevelDocument::fill(QPoint at, Colour colour, Colour material, bool countsAlways) {
     Picture& c = layers_[kColourLayer];
     Picture& m = layers_[kMaterialMap];
+    // A fill says each run it repaints, all of the region's colour, just before painting it.
+    filling_ = true;
     const bool a = floodFill(c, at.x(), at.y(), c.pixelAt(at.x(), at.y()), colour);
     const bool b = floodFill(m, at.x(), at.y(), m.pixelAt(at.x(), at.y()), material);
+    filling_ = false;
     if (a || b || countsAlways) setModified(true);
     announce();
     return a || b;
@@ -126,11 +132,22 @@ void LevelDocument::convertColourToMap(const LongWork& work) {
         Picture& map = layers_[kMaterialMap];
         if (y < map.height() && y < colour.height()) {
             const int w = std::min(colour.width(), map.width());
-            aboutToChange(map, QRect(0, y, w, 1));
-            auto* src = reinterpret_cast<const uint32_t*>(colour.image().constScanLine(y));
-            auto* dst = reinterpret_cast<uint32_t*>(map.pixels().scanLine(y));
-            for (int x = 0; x < w; ++x)
-                if (src[x] & 0xFFFFFF) dst[x] = toPixel(kWall);
+            const uint32_t wall = toPixel(kWall);
+            const auto* src = reinterpret_cast<const uint32_t*>(colour.image().constScanLine(y));
+            // Said a tile's width at a time, and only where a pixel becomes wall: the
+            // history keeps no tile that stays as it was.
+            for (int x0 = 0; x0 < w; x0 += History::kTile) {
+                const int x1 = std::min(w, x0 + History::kTile);
+                const auto* was = reinterpret_cast<const uint32_t*>(map.image().constScanLine(y));
+                int x = x0;
+                while (x < x1 && !((src[x] & 0xFFFFFF) && was[x] != wall))
+                    ++x;
+                if (x == x1) continue;
+                map.aboutToChange(QRect(x, y, x1 - x, 1));
+                auto* dst = reinterpret_cast<uint32_t*>(map.pixels().scanLine(y));
+                for (; x < x1; ++x)
+                    if (src[x] & 0xFFFFFF) dst[x] = wall;
+            }
         }
         work.rowDone(10000.0f / float(height));
     }

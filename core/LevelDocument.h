@@ -52,7 +52,7 @@ class LevelDocument : public QObject, private Picture::Watcher {
     void makeEmpty(int width, int height, Colour frameColour);
     // A picture loaded into one layer: it takes the picture's size, and the picture is
     // what clear() brings back.
-    void loadLayer(int index, const QImage& picture);
+    void loadLayer(int index, QImage picture);
     // After a picture was given to one layer: the other takes its size, keeping its
     // pixels, cut or extended with black.
     void matchSizeTo(int index);
@@ -113,6 +113,7 @@ class LevelDocument : public QObject, private Picture::Watcher {
     QString name_ = "EMPTY";
     bool modified_ = false;
     QRect changed_; // not yet announced
+    bool filling_ = false;
     History history_{{&layers_[0], &layers_[1]}};
 };
 

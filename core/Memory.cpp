@@ -4,6 +4,9 @@
 #include <QFile>
 #include <algorithm>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace vortan {
 
@@ -29,6 +32,12 @@ qint64 availableMemory() {
 qint64 largestLevel(qint64 memory, qint64 historyLimit) {
     constexpr qint64 kBytesPerPixel = 3 * 4;
     return std::clamp<qint64>((memory - historyLimit) / kBytesPerPixel, 0, kMaxPicturePixels);
+}
+
+void returnFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 } // namespace vortan

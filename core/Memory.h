@@ -9,8 +9,12 @@ namespace vortan {
 qint64 availableMemory();
 
 // The largest level, in pixels, that fits in that much memory: its two layers and one more
-// layer-sized picture (a loaded background, a layer being copied) beside the history's
+// layer-sized picture (a picture being read, a layer being copied) beside the history's
 // limit, never more than the pictures the editor reads.
 qint64 largestLevel(qint64 memory, qint64 historyLimit);
+
+// Gives the memory freed since back to the system: the allocator keeps freed small blocks,
+// such as the history's tiles, for itself otherwise.
+void returnFreedMemory();
 
 } // namespace vortan

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/Colour.h"
+#include "core/TileCopy.h"
 
 #include <QFont>
 #include <QImage>
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace vortan {
 
@@ -38,14 +41,13 @@ class Picture {
     Colour background() const { return background_; }
     void setBackground(Colour c) { background_ = c; }
     // Replaces the pixels by the picture drawn over the background colour and keeps it
-    // as the background that clear() brings back; an empty image removes it.
-    void setBackgroundPicture(const QImage& picture);
-    const QImage& backgroundPicture() const { return backgroundPicture_; }
+    // as the background that clear() brings back; an empty image removes it. A level
+    // layer takes the picture itself: given the only handle on it, it copies nothing.
+    void setBackgroundPicture(QImage picture);
     // The picture's pixels become these, and its size theirs; no background picture stays.
     void takePixels(const QImage& pixels);
-    // What the picture shows now becomes the background that clear() brings back. The
-    // pixels are shared until the next change copies them.
-    void keepAsBackground() { backgroundPicture_ = image_; }
+    // What the picture shows now becomes the background that clear() brings back.
+    void keepAsBackground();
 
     // The pixels (Format_RGB32). Whoever writes through pixels() says so first with
     // aboutToChange, as every drawing operation here does.
@@ -59,11 +61,18 @@ class Picture {
         virtual void aboutToChange(const Picture& picture, const QRect& area) = 0;
     };
     void setWatcher(Watcher* watcher) { watcher_ = watcher; }
-    bool watched() const { return watcher_ != nullptr; }
+    // Whether a writer has to say what it changes: to a watcher, or to keep the background.
+    bool watched() const { return watcher_ != nullptr || kept_.has_value(); }
     // The rectangle may reach past the picture; only the part on it counts.
     void aboutToChange(const QRect& area) {
-        if (watcher_) watcher_->aboutToChange(*this, area);
+        if (kept_)
+            keepBackgroundAndTell(area);
+        else
+            tellWatcher(area);
     }
+    // While a watcher is told of a change: the background's copy of this tile when it was
+    // taken for that change, showing the tile as it is; for the history to share.
+    const TileCopy* backgroundTakenNow(const QRect& tile) const;
 
     // Back to the background colour and the background picture.
     void clear();
@@ -84,8 +93,26 @@ class Picture {
     int textHeight() const;
 
   private:
+    // The background picture costs only what was changed since it was set: the tiles of its
+    // area each copied the first time it is about to change. A tile without a copy still
+    // shows the background, and lies on the picture.
+    struct KeptBackground {
+        QRect area;
+        int across = 0;
+        std::vector<TileCopy> tiles;  // null where the pixels show the background
+        std::vector<size_t> takenNow; // copied for the change the watcher is being told of
+    };
+    void keepBackground(const QRect& area);
+    // Copies the tiles of the area that still show the background; `offered` notes them
+    // for backgroundTakenNow.
+    void keepBackgroundUnder(const QRect& area, bool offered = false);
+    void keepBackgroundAndTell(const QRect& area);
+    void tellWatcher(const QRect& area) {
+        if (watcher_) watcher_->aboutToChange(*this, area);
+    }
+
     QImage image_;
-    QImage backgroundPicture_;
+    std::optional<KeptBackground> kept_;
     Colour background_;
     Sizing sizing_;
     QFont font_;
@@ -105,7 +132,9 @@ void enlargeRect(Picture& dst, int dx, int dy, int dw, int dh, const Picture& sr
                  int sh);
 // Paints with `paint` every pixel of exactly `region` that is connected to (x, y)
 // through its four neighbours by pixels of that colour. Nothing happens when (x, y) is
-// not `region`. True when any pixel changed.
+// not `region`. True when any pixel changed. Each run it repaints, and nothing else, is
+// said with aboutToChange just before it is painted: the history takes what a fill says
+// as all of `region`, without reading it.
 bool floodFill(Picture& p, int x, int y, Colour region, Colour paint);
 
 } // namespace vortan
