@@ -1,4 +1,3 @@
-#include "files/FileSet.h"
 #include "core/Layout.h"
 #include "core/LevelDocument.h"
 #include "core/Numbers.h"
