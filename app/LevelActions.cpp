@@ -127,9 +127,10 @@ qint64 countColours(const QImage& picture) {
     std::vector<uint64_t> seen(size_t(1) << 18, 0);
     qint64 count = 0;
     uint32_t last = 0xFFFFFFFFu;
-    for (int y = 0; y < picture.height(); ++y) {
+    const int w = picture.width(), h = picture.height();
+    for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             const uint32_t c = row[x] & 0xFFFFFF;
             if (c == last) continue;
             last = c;
@@ -171,27 +172,25 @@ LevelCheck checkLevel(const LevelFile& file) {
     const int w = map.width(), h = map.height();
     const uint32_t wall = toPixel(kWall);
     std::array<qint64, kMaterialList.size() + 1> counts{};
-    constexpr size_t kNothing = kMaterialList.size(), kNoMaterial = kNothing + 1;
+    constexpr size_t kNothing = kMaterialList.size();
     qint64 noMaterial = 0, open = 0;
     QStringList where;
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(map.constScanLine(y));
-        uint32_t last = ~row[0];
-        size_t kind = kNothing;
-        for (int x = 0; x < w; ++x) {
-            if (row[x] != last) {
-                last = row[x];
-                const Colour c = fromPixel(last);
-                const auto m = std::find_if(kMaterialList.begin(), kMaterialList.end(),
-                                            [&](const MaterialEntry& e) { return e.colour == c; });
-                kind = m != kMaterialList.end() ? size_t(m - kMaterialList.begin())
-                       : c == kBlack            ? kNothing
-                                                : kNoMaterial;
+        for (int x = 0, end = 0; x < w; x = end) {
+            const uint32_t pixel = row[x];
+            for (end = x + 1; end < w && row[end] == pixel;)
+                ++end;
+            const Colour c = fromPixel(pixel);
+            const auto m = std::find_if(kMaterialList.begin(), kMaterialList.end(),
+                                        [&](const MaterialEntry& e) { return e.colour == c; });
+            if (m != kMaterialList.end() || c == kBlack) {
+                counts[m != kMaterialList.end() ? size_t(m - kMaterialList.begin()) : kNothing] += end - x;
+                continue;
             }
-            if (kind != kNoMaterial)
-                ++counts[kind];
-            else if (++noMaterial <= 5)
-                where << QString("(%1, %2)").arg(x).arg(y);
+            for (int at = x; at < end && noMaterial + (at - x) < 5; ++at)
+                where << QString("(%1, %2)").arg(at).arg(y);
+            noMaterial += end - x;
         }
         // The frame the export draws: 17 rows at the top and 16 at the bottom whole, and
         // of the rows between, 17 pixels at the left and 16 at the right.

@@ -223,7 +223,8 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
 // lands, on levels smaller than the frame too, and the colours of the colour layer.
 TEST(CommandLine, CheckFindsTheOpenFrameWhereTheExportDrawsIt) {
     std::mt19937 random(18);
-    for (const QSize size : {QSize(1, 1), QSize(5, 40), QSize(33, 34), QSize(34, 33), QSize(35, 35), QSize(20, 40), QSize(90, 70)}) {
+    for (const QSize size : {QSize(1, 1), QSize(5, 40), QSize(33, 34), QSize(34, 33), QSize(35, 35),
+                             QSize(20, 40), QSize(90, 70)}) {
         Picture map(size.width(), size.height(), kBlack), colour(size.width(), size.height(), kBlack);
         for (int i = 0; i < size.width() * size.height() / 2; ++i) {
             const int x = int(random() % unsigned(size.width())), y = int(random() % unsigned(size.height()));
@@ -242,10 +243,22 @@ TEST(CommandLine, CheckFindsTheOpenFrameWhereTheExportDrawsIt) {
             }
         LevelFile file{"Small", LevelSetPictures{colour.image(), map.image(), std::nullopt}, {}};
         const QStringList lines = checkLevel(file).lines;
-        const QString frame = open == 0 ? QString("Wall frame: closed")
-                                        : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open);
-        EXPECT_TRUE(lines.contains(frame)) << size.width() << "x" << size.height() << ": "
-                                           << lines.join('\n').toStdString();
+        const QString frame = open == 0
+                                  ? QString("Wall frame: closed")
+                                  : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open);
+        EXPECT_TRUE(lines.contains(frame))
+            << size.width() << "x" << size.height() << ": " << lines.join('\n').toStdString();
         EXPECT_TRUE(lines.contains(QString("Colours: %1 of the 192 the game keeps").arg(colours.size())));
     }
+    // Pixels of no material are named by the first five, across runs and rows.
+    Picture map(40, 40, kBlack);
+    map.fillRect(36, 2, 39, 2, rgb(1, 2, 3));
+    map.fillRect(0, 3, 2, 3, rgb(1, 2, 4));
+    map.fillRect(20, 20, 21, 20, kWater);
+    LevelFile file{"Stray", LevelSetPictures{map.image(), map.image(), std::nullopt}, {}};
+    const QStringList lines = checkLevel(file).lines;
+    EXPECT_TRUE(lines.contains(
+                    "No material: 7 pixels, the first at (36, 2), (37, 2), (38, 2), (39, 2), (0, 3), ...") &&
+                lines.contains("  Water: 2") && lines.contains("  nothing: 1591"))
+        << lines.join('\n').toStdString();
 }
