@@ -11,16 +11,13 @@ namespace vortan {
 Opened openInto(LevelDocument& level, View& view, LevelFile&& file) {
     // Each picture is let go as soon as the level has it, so that the level's pixels are
     // shared with nothing and its first edit copies none.
-    auto give = [](std::optional<QImage>& member, const auto& take) {
-        if (!member) return;
-        take(*member);
-        member.reset();
-    };
     int sizeFrom = LevelDocument::kColourLayer;
-    if (file.set) {
-        give(file.set->thumbnail, [&](const QImage& p) { view.thumbnail().setBackgroundPicture(p); });
-        give(file.set->colour, [&](const QImage& p) { level.loadLayer(LevelDocument::kColourLayer, p); });
-        give(file.set->map, [&](const QImage& p) { level.loadLayer(LevelDocument::kMaterialMap, p); });
+    if (LevelSetPictures* set = file.set ? &*file.set : nullptr) {
+        if (set->thumbnail)
+            view.thumbnail().setBackgroundPicture(*std::exchange(set->thumbnail, std::nullopt));
+        if (set->colour)
+            level.loadLayer(LevelDocument::kColourLayer, *std::exchange(set->colour, std::nullopt));
+        if (set->map) level.loadLayer(LevelDocument::kMaterialMap, *std::exchange(set->map, std::nullopt));
     } else if (view.shown() == View::Shown::Thumbnail) {
         view.thumbnail().setBackgroundPicture(std::exchange(file.picture, QImage()));
         return Opened::ThumbnailOnly;

@@ -132,9 +132,9 @@ std::optional<QImage> decodeRows(QIODevice& file, const BmpLayout& bmp, qint64 f
 
     // Every pixel is written below: the picture is not cleared first, which on a large
     // level would cost a pass over all of its memory.
-    QImage picture(int(bmp.width), int(bmp.height), QImage::Format_RGB32);
-    if (picture.isNull()) return failure(why, QStringLiteral("Not enough memory for the picture."));
-    askForLargePages(picture);
+    std::optional<QImage> picture = newPicture(bmp.width, bmp.height, why);
+    if (!picture) return picture;
+    askForLargePages(*picture);
     if (!file.seek(bmp.dataOffset)) return failure(why, unreadableText());
 
     // Rows are read many at a time, in pieces of a few hundred kilobytes: one read per
@@ -142,8 +142,8 @@ std::optional<QImage> decodeRows(QIODevice& file, const BmpLayout& bmp, qint64 f
     const int64_t rowsPerPiece = std::clamp<int64_t>((256 * 1024) / stride, 1, bmp.height);
     std::vector<uint8_t> piece(static_cast<size_t>(rowsPerPiece * stride));
     const int w = int(bmp.width);
-    uchar* bits = picture.bits();
-    const qsizetype bpl = picture.bytesPerLine();
+    uchar* bits = picture->bits();
+    const qsizetype bpl = picture->bytesPerLine();
     for (int64_t first = 0; first < bmp.height; first += rowsPerPiece) {
         const int64_t rows = std::min(rowsPerPiece, bmp.height - first);
         const bool last = first + rows == bmp.height;
