@@ -95,8 +95,8 @@ inline bool mayHold(const uint32_t* row, int64_t from, int64_t to, int64_t width
 #endif
 }
 
-// A stretch of a row still to be looked at: columns [x1, x2] of row y, reached from
-// row y - dy, whose pixels over the whole stretch are the region's.
+// A stretch of a row still to be looked at: columns [x1, x2] of row y, next to the same
+// columns of row y - dy, which are all of the region.
 struct Seed {
     int32_t x1, x2, y, dy;
 };
@@ -149,8 +149,8 @@ template <bool watched> void fillFrom(Picture& p, int x, int y, uint32_t target,
     uchar* bits = img.bits();
     const qsizetype bpl = img.bytesPerLine();
 
-    // Fills the run of the region's colour that starts at x (which is the colour) to the
-    // right; returns where it ends.
+    // Fills the run of the region's colour that starts at `from`, if that pixel is of it,
+    // to the right; returns where the run ends.
     auto runRightFrom = [&](uint32_t* row, int rowY, int64_t from) {
         int64_t end = from;
         if constexpr (watched) {
@@ -171,8 +171,8 @@ template <bool watched> void fillFrom(Picture& p, int x, int y, uint32_t target,
         }
         return end;
     };
-    // The same to the left of `to` (whose pixel is filled already); returns where the
-    // run starts.
+    // Fills the run leftwards from `to` (of the region's colour, filled afterwards with
+    // the run to its right), `to` left out; returns where the run starts.
     auto runLeftOf = [&](uint32_t* row, int rowY, int64_t to) {
         int64_t start = to;
         if constexpr (watched) {
