@@ -129,7 +129,7 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
         const QString path = QDir(folder.path()).filePath(copy);
         const QString name = RecoveryCopy(path).read()->name;
         if (name != "two\nlines %1")
-            QFile(path + (name == "cut text" ? "/recovery.txt" : "/recovery.map.bmp")).resize(20);
+            QFile(path + (name == "cut text" ? "/recovery.txt" : "/recovery.1.tiles")).resize(20);
     }
     TestEditor e, next;
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::OK, MsgAnswer::Yes});
@@ -137,13 +137,13 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
     EXPECT_TRUE(asked[0].startsWith("A copy of unsaved work could not be read.\n\r") &&
                 asked[0].contains("recovery.txt: It is cut short or damaged.\n\rKept in " + folder.path() +
                                   "/unreadable/copy-") &&
-                asked[0].contains("recovery.map.bmp: "))
+                asked[0].contains("recovery.1.tiles: It is cut short or damaged."))
         << asked[0].toStdString();
     EXPECT_EQ(e.level().name(), "two\nlines %1");
     const QDir aside(folder.filePath("unreadable"));
     EXPECT_EQ(aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
     for (const QString& copy : aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        EXPECT_EQ(QDir(aside.filePath(copy)).entryList(QDir::Files).size(), 3);
+        EXPECT_EQ(QDir(aside.filePath(copy)).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(offered(next, folder.path()), QStringList());
 
     // Where the folder should be, a file; then a disk too full for the copy.
