@@ -353,7 +353,7 @@ bool RecoveryWriter::startFile() {
 
 void RecoveryWriter::add(const RecoveryTiles& tiles) {
     // A file that could not be made fails the version at its commit.
-    if (!out_ && (set_ || !startFile())) return;
+    if (tiles.indices.empty() || (!out_ && (set_ || !startFile()))) return;
     const uint32_t* pixels = tiles.pixels.data();
     QByteArray record;
     for (const int index : tiles.indices) {

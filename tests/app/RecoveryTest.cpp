@@ -50,6 +50,84 @@ TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     QThread::sleep(60);
 }
 
+// This child copies twice, paints once more and waits to be killed.
+TEST(RecoveryChild, CopiesTwiceAndPaintsAgain) {
+    const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_ROUNDS");
+    if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
+    TestEditor e;
+    paintIn(e, folder);
+    e.keepCopy();
+    e.click({200, 120});
+    e.keepCopy();
+    e.click({250, 60}); // never copied
+    std::puts("ready");
+    std::fflush(stdout);
+    QThread::sleep(60);
+}
+
+// The copy, taken tile by tile, is the level as it was at one moment: changes made while
+// it is taken are in it, and a new size while it is taken leaves the last copy and makes
+// the next whole. A copy of changed tiles after copies before comes back as it was.
+TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
+    TestEditor e;
+    const auto copied = [&](const Layers& expected) {
+        const QStringList copies = QDir(e.folder.filePath("recovery")).entryList({"copy-*"}, QDir::Dirs);
+        const std::optional<RecoveredLevel> copy =
+            copies.size() == 1 ? RecoveryCopy(e.folder.filePath("recovery/" + copies[0])).read()
+                               : std::nullopt;
+        if (!copy) return ::testing::AssertionFailure() << "no copy";
+        const auto colour = sameImage(expected.first, copy->colour);
+        return colour ? sameImage(expected.second, copy->map) << " in the map" : colour;
+    };
+    // 18 x 11 tiles, more than the window's thread copies at once.
+    e.newLevel(1100, 700);
+    e.level().setModified(true);
+    e.keepCopy();
+    EXPECT_TRUE(copied(layersOf(e.level())));
+    e.level().draw([](Picture& colour, Picture& map) {
+        colour.fillRect(20, 20, 1080, 680, rgb(90, 60, 30));
+        map.fillRect(20, 20, 1080, 680, kWater);
+    });
+    e->writeRecoveryCopy(); // the last tiles first
+    e.colour().setPixel(1090, 690, rgb(1, 2, 3));
+    e.map().setPixel(5, 5, kExplosive);
+    e.colour().setPixel(5, 5, rgb(4, 5, 6));
+    e->finishRecoveryCopy();
+    const Layers taken = layersOf(e.level());
+    EXPECT_TRUE(copied(taken));
+
+    e.colour().fillRect(100, 100, 1000, 600, rgb(7, 7, 7));
+    e->writeRecoveryCopy();
+    e.level().makeEmpty(500, 400, kWall);
+    e->finishRecoveryCopy();
+    EXPECT_TRUE(copied(taken));
+    e.level().setModified(true);
+    e.keepCopy();
+    EXPECT_TRUE(copied(layersOf(e.level())));
+}
+
+// Killed after copies of the changed tiles and a change not yet copied: the level comes
+// back as at the last copy.
+TEST(Recovery, AKilledEditorsLastCopyComesBack) {
+    QTemporaryDir folder, childTemp;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", childTemp.path());
+    env.insert("VORTAN_RECOVERY_ROUNDS", folder.path());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=RecoveryChild.CopiesTwiceAndPaintsAgain"});
+    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
+    }
+    child.kill();
+    child.waitForFinished();
+    TestEditor painted, e;
+    paintIn(painted, painted.folder.path());
+    painted.click({200, 120});
+    offered(e, folder.path(), {MsgAnswer::Yes});
+    EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
+}
+
 // Yes brings the level back pixel for pixel as unsaved work; saving removes the copy.
 TEST(Recovery, AKilledEditorsLevelComesBack) {
     QTemporaryDir folder, childTemp; // a killed child removes nothing of its own: its folders go here
