@@ -2,7 +2,7 @@
 
 #include "core/LevelDocument.h"
 #include "dialogs/UserDialogs.h"
-#include "files/RecoveryCopy.h"
+#include "files/RecoveryFolder.h"
 
 #include <QObject>
 #include <QTimer>

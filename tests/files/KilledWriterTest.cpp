@@ -73,8 +73,9 @@ static void writeSet(Kind kind, const QString& folder, bool newer) {
 static void touch(Kind kind, const QString& folder) {
     if (kind == Kind::Export) GameFolder::at(folder).firstFreeNumber();
     // A copy that is there can be read.
-    if (kind >= Kind::Recovery)
+    if (kind >= Kind::Recovery) {
         EXPECT_TRUE(RecoveryCopy(folder).read() || !QFile::exists(folder + "/recovery.txt"));
+    }
     EXPECT_TRUE(kind != Kind::Save || readLevelSet(folder + "/castle").has_value());
 }
 
@@ -109,10 +110,11 @@ TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
         if (overOld) writeSet(kind, (versions ? old : expected).path(), false);
         writeSet(kind, expected.path(), true);
         const QStringList after = folderContents(expected.path() + setFolder);
-        if (versions) // the gathering took the second version's file into the third's
+        if (versions) { // the gathering took the second version's file into the third's
             EXPECT_EQ(QDir(expected.path()).entryList({"*.tiles"}),
                       QStringList({"recovery.1.tiles",
                                    kind == Kind::RecoveryTiles ? "recovery.2.tiles" : "recovery.3.tiles"}));
+        }
         int steps = 0;
         for (int k = 1; steps == 0 && k < 40; ++k) {
             QTemporaryDir dir;
