@@ -79,10 +79,10 @@ void appendLayer(QByteArray& out, const uint32_t* pixels, qsizetype count) {
     out.append(packed);
 }
 
-// Reads a tile file into both layers, marking the tiles it holds. False, with *reason,
-// when it is not the whole file its version named.
-bool readTiles(const QString& path, qint64 bytes, const QByteArray& md5, QImage& colour, QImage& map,
-               std::vector<bool>& seen, QString* reason) {
+// Reads a tile file into both layers, or without layers only through its bytes, marking
+// the tiles it holds. False, with *reason, when it is not the whole file its version named.
+bool readTiles(const QString& path, qint64 bytes, const QByteArray& md5, QSize size, QImage* colour,
+               QImage* map, std::vector<bool>& seen, QString* reason) {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
         *reason = in.errorString();
@@ -104,19 +104,18 @@ bool readTiles(const QString& path, qint64 bytes, const QByteArray& md5, QImage&
     };
     QByteArray header(kTilesHeader.size(), 0);
     if (!get(header.data(), header.size()) || header != kTilesHeader) return false;
-    const QSize size = colour.size();
     QByteArray packed;
     while (in.pos() < bytes) {
         quint32 index = 0;
         if (!getNumber(index) || index >= seen.size()) return false;
         const QRect a = RecoveryTiles::area(size, int(index));
         const qsizetype rowBytes = qsizetype(a.width()) * 4, tileBytes = rowBytes * a.height();
-        for (QImage* layer : {&colour, &map}) {
+        for (QImage* layer : {colour, map}) {
             quint32 length = 0, only = 0;
             if (!getNumber(length)) return false;
             if (length == 0) {
                 if (!getNumber(only)) return false;
-                for (int y = a.top(); y <= a.bottom(); ++y) {
+                for (int y = a.top(); layer && y <= a.bottom(); ++y) {
                     auto* row = reinterpret_cast<uint32_t*>(layer->scanLine(y)) + a.x();
                     std::fill(row, row + a.width(), only);
                 }
@@ -127,6 +126,7 @@ bool readTiles(const QString& path, qint64 bytes, const QByteArray& md5, QImage&
             packed.resize(length);
             if (!get(packed.data(), length) || qFromBigEndian<quint32>(packed.constData()) != tileBytes)
                 return false;
+            if (!layer) continue;
             const QByteArray pixels = qUncompress(packed);
             if (pixels.size() != tileBytes) return false;
             for (int y = 0; y < a.height(); ++y)
@@ -188,7 +188,7 @@ bool RecoveryCopy::write(const RecoveredLevel& level, QString* why) const {
     return writer.commit(level, why);
 }
 
-std::optional<RecoveredLevel> RecoveryCopy::read(QString* why) const {
+std::optional<RecoveredLevel> RecoveryCopy::read(QString* why, bool pictures) const {
     QString reason;
     auto unreadable = [&](const QString& text) {
         if (why) *why = text;
@@ -231,14 +231,19 @@ std::optional<RecoveredLevel> RecoveryCopy::read(QString* why) const {
     }
     removeUnnamed(folder_, numbers); // what an editor that ended left on the way
     const QSize levelSize(width, height);
-    QImage colour(levelSize, QImage::Format_RGB32), map(levelSize, QImage::Format_RGB32);
-    if (colour.isNull() || map.isNull())
+    QImage colour, map;
+    if (pictures) {
+        colour = QImage(levelSize, QImage::Format_RGB32);
+        map = QImage(levelSize, QImage::Format_RGB32);
+    }
+    if (pictures && (colour.isNull() || map.isNull()))
         return unreadable(QDir::toNativeSeparators(about.fileName()) +
                           ": There is not enough memory to read it.");
     std::vector<bool> seen(size_t(RecoveryTiles::count(levelSize)));
     for (const Named& f : files) {
         const QString path = tileFile(folder_, f.number);
-        if (!readTiles(path, f.bytes, f.md5, colour, map, seen, &reason))
+        if (!readTiles(path, f.bytes, f.md5, levelSize, pictures ? &colour : nullptr,
+                       pictures ? &map : nullptr, seen, &reason))
             return unreadable(QDir::toNativeSeparators(path) + ": " + reason);
     }
     if (std::find(seen.begin(), seen.end(), false) != seen.end()) return damaged(about.fileName());

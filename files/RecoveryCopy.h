@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
-#include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -36,7 +35,7 @@ struct RecoveryTiles {
     std::vector<int> indices;
     std::vector<uint32_t> pixels;
 
-    // Copies the tile from both layers (of one size) without sharing their pixels.
+    // Copies the tile from both layers without sharing their pixels.
     void take(const QImage& colour, const QImage& map, int index);
     qint64 bytes() const { return qint64(pixels.size()) * 4; }
 };
@@ -53,22 +52,28 @@ class RecoveryCopy {
     // copy could not be written.
     bool write(const RecoveredLevel& level, QString* why = nullptr) const;
     // Nothing, with *why, when there is no whole copy.
-    std::optional<RecoveredLevel> read(QString* why = nullptr) const;
+    std::optional<RecoveredLevel> read(QString* why = nullptr) const { return read(why, true); }
+    // The copy without its pictures, its files checked whole by their bytes: much quicker
+    // than reading a large level.
+    std::optional<RecoveredLevel> check(QString* why = nullptr) const { return read(why, false); }
     bool exists() const;
     // The copy's files; its folder stays.
     void remove() const;
     const QString& folder() const { return folder_; }
 
   private:
+    std::optional<RecoveredLevel> read(QString* why, bool pictures) const;
     QString file(const char* name) const;
     QString folder_;
 };
 
 // Writes one editor's copy version after version. The first version, and the first after
 // the level took another size, holds every tile in a new file; each later one writes only
-// the tiles given to it, in a file of its own beside the earlier ones. When the files
-// hold much more than the latest tiles, those are gathered into one file and the others
-// go. Each version appears all at once, with its recovery.txt (a file set).
+// the tiles given to it, in a file of its own after the earlier ones. Older files are
+// gathered into the new one, their replaced tiles left out, when they hold more replaced
+// tiles than latest ones, or when they are not much larger than the files after them:
+// the files stay few, and a tile is rewritten a few times at most. Each version appears
+// all at once, with its recovery.txt (a file set).
 class RecoveryWriter {
   public:
     explicit RecoveryWriter(QString folder);

@@ -158,9 +158,8 @@ std::vector<std::pair<RecoveryCopy, RecoveredLevel>> RecoveryFolder::leftBehind(
             continue;
         }
         QString why;
-        if (std::optional<RecoveredLevel> level = copy.read(&why)) {
+        if (std::optional<RecoveredLevel> level = copy.check(&why)) {
             taken_[copy.folder()] = std::move(lock);
-            level->colour = level->map = QImage();
             left.emplace_back(copy, *level);
             continue;
         }

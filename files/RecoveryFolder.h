@@ -2,6 +2,7 @@
 
 #include "files/RecoveryCopy.h"
 
+#include <QStringList>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -47,8 +48,8 @@ class RecoveryFolder {
     void forgetOwn();
 
     // The copies left by editors that have ended, newest first, each locked for this
-    // editor until it is removed or released. Each was read whole; its pictures are left
-    // out here, for a large level's sake. Copies that cannot be read are moved aside into
+    // editor until it is removed or released. Each was checked whole; its pictures are
+    // read only when it is chosen, for a large level's sake. Copies that cannot be read are moved aside into
     // the folder "unreadable", never removed; *unreadable names each with its reason.
     std::vector<std::pair<RecoveryCopy, RecoveredLevel>> leftBehind(QStringList* unreadable);
     // A copy of leftBehind(): removed for good, or left for a later start.
