@@ -46,7 +46,6 @@ void RecoveryService::start() {
 
 void RecoveryService::changed(const QRect& area) {
     ++changes_;
-    if (level_.size() != size_) resized();
     const QRect on = area & QRect(QPoint(0, 0), size_);
     if (on.isEmpty()) return;
     constexpr int t = RecoveryTiles::kTile;
