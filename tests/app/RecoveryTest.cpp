@@ -37,12 +37,19 @@ static QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgA
     return texts;
 }
 
-// The editor of this child process paints, waits for its recovery copy and is killed.
+// The editor of this child process paints, waits for its recovery copy and is killed; or
+// copies twice itself and paints once more before.
 TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_CHILD");
     if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
     TestEditor e;
     paintIn(e, folder);
+    if (qEnvironmentVariableIsSet("VORTAN_RECOVERY_ROUNDS")) {
+        e.keepCopy();
+        e.click({200, 120});
+        e.keepCopy();
+        e.click({250, 60}); // never copied
+    }
     while (copiesIn(folder).isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     std::puts("ready");
@@ -50,19 +57,21 @@ TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     QThread::sleep(60);
 }
 
-// This child copies twice, paints once more and waits to be killed.
-TEST(RecoveryChild, CopiesTwiceAndPaintsAgain) {
-    const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_ROUNDS");
-    if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
-    TestEditor e;
-    paintIn(e, folder);
-    e.keepCopy();
-    e.click({200, 120});
-    e.keepCopy();
-    e.click({250, 60}); // never copied
-    std::puts("ready");
-    std::fflush(stdout);
-    QThread::sleep(60);
+// The child, keeping its copies in `folder`, killed once it is ready (kill -9: nothing of
+// the editor's own ends runs). The timer's round every second, or copies of its own.
+static void killedChild(const QString& folder, bool ownCopies) {
+    QTemporaryDir childTemp; // a killed child removes nothing of its own: its folders go here
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", childTemp.path());
+    env.insert("VORTAN_RECOVERY_CHILD", folder);
+    env.insert(ownCopies ? "VORTAN_RECOVERY_ROUNDS" : "VORTAN_RECOVERY_SECONDS", "1");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RecoveryChild.*"});
+    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
+    }
+    child.kill();
+    child.waitForFinished();
 }
 
 // The copy, taken tile by tile, is the level as it was at one moment: changes made while
@@ -109,18 +118,8 @@ TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
 // Killed after copies of the changed tiles and a change not yet copied: the level comes
 // back as at the last copy.
 TEST(Recovery, AKilledEditorsLastCopyComesBack) {
-    QTemporaryDir folder, childTemp;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", childTemp.path());
-    env.insert("VORTAN_RECOVERY_ROUNDS", folder.path());
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=RecoveryChild.CopiesTwiceAndPaintsAgain"});
-    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
-    }
-    child.kill();
-    child.waitForFinished();
+    QTemporaryDir folder;
+    killedChild(folder.path(), true);
     TestEditor painted, e;
     paintIn(painted, painted.folder.path());
     painted.click({200, 120});
@@ -130,18 +129,8 @@ TEST(Recovery, AKilledEditorsLastCopyComesBack) {
 
 // Yes brings the level back pixel for pixel as unsaved work; saving removes the copy.
 TEST(Recovery, AKilledEditorsLevelComesBack) {
-    QTemporaryDir folder, childTemp; // a killed child removes nothing of its own: its folders go here
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", childTemp.path());
-    env.insert("VORTAN_RECOVERY_CHILD", folder.path());
-    env.insert("VORTAN_RECOVERY_SECONDS", "1");
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RecoveryChild.*"});
-    while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
-    }
-    child.kill(); // kill -9: nothing of the editor's own ends runs
-    child.waitForFinished();
+    QTemporaryDir folder;
+    killedChild(folder.path(), false);
     TestEditor painted, e;
     paintIn(painted, painted.folder.path());
 
