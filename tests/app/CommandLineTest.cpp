@@ -202,6 +202,9 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
     shell.workingDirectory = levels.path();
     EXPECT_EQ(shell.run({"export", set}).status, 0);
     EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
+    GameOnDisk other(8); // named once, not remembered over the game known
+    EXPECT_EQ(shell.run({"export", set, "--game", other.folder.path()}).status, 0);
+    EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
 
     // The shell passes the bytes as they are; QProcess would pass UTF-8.
     const QByteArray unreadable = QFile::encodeName(levels.path()) + "/caf\xff.level.bmp";

@@ -170,11 +170,13 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
     EXPECT_TRUE(sameImage(olderLevel, e.colour().image()));
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"})); // No removed the newer one
 
-    // e's own copy takes the place of the older.
+    // e's own copy takes the place of the older, and follows a rename alone.
     EXPECT_EQ(offered(third, folder.path()), QStringList());
     e.keepCopy();
     EXPECT_EQ(offered(third, folder.path()), QStringList());
-    EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"}));
+    e.level().setName("renamed");
+    e.keepCopy();
+    EXPECT_EQ(copiesIn(folder.path()), QStringList({"renamed", "running"}));
     EXPECT_EQ(QDir(folder.path()).entryList({"copy-*"}, QDir::Dirs).size(), 2);
 
     // An editor closed with nothing unsaved leaves no copy, nor its folder.
