@@ -35,7 +35,7 @@ PY
     if ! cmake --build build -j2 >/dev/null 2>&1; then
         stillborn=$((stillborn + 1))
         echo "did not build: $file: $from -> $to"
-    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 >/dev/null 2>&1; then
+    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 --stop-on-failure >/dev/null 2>&1; then
         survived=$((survived + 1))
         echo "SURVIVED: $file: $from -> $to"
     else
