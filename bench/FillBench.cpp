@@ -201,8 +201,11 @@ void fillRegion(benchmark::State& state, Shape shape, QSize size, bool ours) {
 
 const bool registered = [] {
     for (const QSize size : {QSize(1639, 1119), QSize(8000, 8000)})
-        for (const auto& [shape, name] : kShapes)
+        for (const auto& entry : kShapes)
             for (const bool ours : {true, false}) {
+                const auto shape =
+                    entry.first; // a copy: lambdas may not capture a structured binding in clang 14
+                const auto name = entry.second;
                 const std::string title = std::string("BM_Fill/") + name + "/" +
                                           std::to_string(size.width()) + (ours ? "/ours" : "/span_fill");
                 benchmark::RegisterBenchmark(title.c_str(), [=](benchmark::State& s) {
