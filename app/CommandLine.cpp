@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/LevelActions.h"
-#include "files/FileSet.h"
 #include "dialogs/Forms.h"
 #include "files/EditorFolders.h"
+#include "files/FileSet.h"
 #include "files/GameFormat.h"
 #include "files/LevelFiles.h"
 #include "files/PictureFiles.h"
@@ -47,12 +47,15 @@ int fail(const QString& text) {
 int exportLevel(const CommandLine& line) {
     const QString& path = line.files.at(0);
     QString why;
-    const std::optional<LevelFile> file = readCommandLevel(path, &why);
+    std::optional<LevelFile> file = readCommandLevel(path, &why);
     if (!file) return fail(why);
     ConsoleDialogs ask;
+    // The layers take the pictures as they were read; the thumbnail is the set's, or the
+    // blank one a new window has.
     LevelDocument level;
-    View view;
-    openInto(level, view, *file);
+    Picture thumbnail = View().thumbnail();
+    takeCommandLevel(level, thumbnail, std::move(*file));
+    file.reset();
     // Without --game the export goes to the game the window found; a game named here is
     // remembered when none is known yet.
     const EditorFolders folders = EditorFolders::forProgram(QCoreApplication::applicationDirPath());
@@ -75,7 +78,7 @@ int exportLevel(const CommandLine& line) {
     if (number < 0) return fail(refusal.text);
     if (number < firstFree && !line.force)
         return fail(QString("Level %1 is in the game already; --force replaces it.").arg(twoDigits(number)));
-    if (!writeLevelToGame(level, view, game, number, ask, {}))
+    if (!writeLevelToGame(level, thumbnail, game, number, ask, {}))
         return fail("The level files could not be written.");
     if (remembered.path().isEmpty() && game.holdsGame()) game.remember();
     for (const auto kind :

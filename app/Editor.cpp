@@ -255,10 +255,12 @@ void Editor::loadDroppedFile(const QString& path) {
 }
 
 bool Editor::openFile(const QString& path, QString* why) {
-    const std::optional<LevelFile> file = readLevelFile(path, why);
+    std::optional<LevelFile> file = readLevelFile(path, why);
     if (!file) return false;
-    if (openInto(level_, view_, *file) == Opened::ThumbnailOnly || file->set)
+    const bool set = file->set.has_value();
+    if (openInto(level_, view_, std::move(*file)) == Opened::ThumbnailOnly || set)
         emit pictureChanged(ShownPicture::Thumbnail);
+    file.reset();
     emit controlsChanged();
     layOut(windowOuter_);
     yield();

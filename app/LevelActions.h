@@ -22,11 +22,17 @@ class View;
 // What a file read as Load reads it does to the level: a set replaces the members it has
 // (thumbnail, colour layer, map), a plain picture the shown layer, or in the Thumbnail
 // view only the thumbnail. The level's size then follows the layer that took a picture.
+// The file's pictures go to the level: nothing else keeps their pixels.
 enum class Opened { Level, ThumbnailOnly };
-Opened openInto(LevelDocument& level, View& view, const LevelFile& file);
+Opened openInto(LevelDocument& level, View& view, LevelFile&& file);
 // The level a command works on (check, export), read as Load reads it. Without a level
 // before it, a set without its colour layer is refused as well.
 std::optional<LevelFile> readCommandLevel(const QString& path, QString* refusal);
+// A command's level as a fresh editor would open it, with no window: the colour layer (a
+// plain picture, or the set's) and the set's map become the layers as they were read,
+// without a copy; the other layer follows the colour layer's size, black where it has
+// no pixels. A set's thumbnail is laid over `thumbnail`.
+void takeCommandLevel(LevelDocument& level, Picture& thumbnail, LevelFile&& file);
 
 // --- the file dialogs ------------------------------------------------------------------
 // Save: the dialog proposes the level's name in the level folder; the level is written as
@@ -65,6 +71,9 @@ bool prepareForExport(LevelDocument& level, UserDialogs& ask);
 // unsaved changes. A failure is told, naming the file and the reason.
 bool writeLevelToGame(LevelDocument& level, View& view, const GameFolder& game, int number, UserDialogs& ask,
                       const LongWork& work);
+// The same with the thumbnail as it is.
+bool writeLevelToGame(const LevelDocument& level, const Picture& thumbnail, const GameFolder& game,
+                      int number, UserDialogs& ask, const LongWork& work);
 
 // --- the map ---------------------------------------------------------------------------
 // Level -> Map, as one step of the history that leaves the unsaved state alone.

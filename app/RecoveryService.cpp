@@ -3,15 +3,27 @@
 
 namespace vortan {
 
+namespace {
+// Tiles copied at once on the window's thread: 4 MB at most, a millisecond or two.
+constexpr int kTilesAtOnce = 128;
+// How soon to look again when the writer has no room for more tiles.
+constexpr int kWaitForWriterMs = 5;
+} // namespace
+
 RecoveryService::RecoveryService(UserDialogs& ui, const LevelDocument& level, const View& view,
                                  std::function<bool()> busy,
                                  std::function<void(const RecoveredLevel&)> recover)
     : ui_(ui), level_(level), view_(view), busy_(std::move(busy)), recover_(std::move(recover)) {
-    const auto changed = [this] { ++changes_; };
-    connect(&level, &LevelDocument::areaChanged, this, changed);
-    connect(&level, &LevelDocument::sizeChanged, this, changed);
-    connect(&level, &LevelDocument::nameChanged, this, changed);
+    resized();
+    connect(&level, &LevelDocument::areaChanged, this, &RecoveryService::changed);
+    connect(&level, &LevelDocument::sizeChanged, this, [this] {
+        ++changes_;
+        resized();
+    });
+    connect(&level, &LevelDocument::nameChanged, this, [this] { ++changes_; });
     connect(&timer_, &QTimer::timeout, this, &RecoveryService::writeCopy);
+    slices_.setSingleShot(true);
+    connect(&slices_, &QTimer::timeout, this, [this] { copySome(); });
 }
 
 RecoveryService::~RecoveryService() {
@@ -19,8 +31,10 @@ RecoveryService::~RecoveryService() {
 }
 
 void RecoveryService::setFolder(const QString& folder) {
+    dropCopy();
     finishCopy();
     folder_ = folder.isEmpty() ? nullptr : std::make_unique<RecoveryFolder>(folder);
+    whole_ = true;
 }
 
 void RecoveryService::start() {
@@ -30,33 +44,105 @@ void RecoveryService::start() {
     timer_.start();
 }
 
+void RecoveryService::changed(const QRect& area) {
+    ++changes_;
+    const QRect on = area & QRect(QPoint(0, 0), size_);
+    if (on.isEmpty()) return;
+    constexpr int t = RecoveryTiles::kTile;
+    const int across = (size_.width() + t - 1) / t;
+    for (int ty = on.top() / t; ty <= on.bottom() / t; ++ty)
+        for (int tx = on.left() / t; tx <= on.right() / t; ++tx) {
+            const int index = ty * across + tx;
+            Tile& tile = tiles_[size_t(index)];
+            if (tile == Tile::Waiting) continue;
+            // Copied already in the copy being taken: again, as it is now.
+            if (copying_) waiting_.push_back(index);
+            tile = copying_ ? Tile::Waiting : Tile::Changed;
+        }
+}
+
+void RecoveryService::resized() {
+    dropCopy();
+    size_ = level_.size();
+    tiles_.assign(size_t(RecoveryTiles::count(size_)), Tile::Changed);
+    whole_ = true;
+}
+
 void RecoveryService::writeCopy() {
-    // The last copy is still being written: the next round takes this one.
-    if (!folder_ || folder_->copying()) return;
+    // The last copy is still being taken or written: the next round takes this one.
+    if (!folder_ || copying_ || folder_->copying()) return;
     finishCopy();
     tellTrouble();
     if (!level_.isModified() || changes_ == copiedChanges_) return;
-    // The pictures are shared, not copied, here: a change after this moment copies a
-    // layer on the window's thread while the copy is written on a thread of its own.
-    const RecoveredLevel copy{level_.colourLayer().image(),
-                              level_.materialMap().image(),
-                              level_.name(),
-                              QDateTime::currentDateTime(),
-                              view_.offset(),
-                              int(view_.shown()),
-                              view_.zoomed()};
-    copiedChanges_ = changes_;
+    bool whole = whole_;
     QString why;
-    if (folder_->startCopy(copy, &why)) return;
-    trouble_ = why;
-    copiedChanges_ = 0; // tried again at the next round
-    tellTrouble();
+    if (!folder_->beginCopy(size_, &whole, &why)) {
+        trouble_ = why;
+        tellTrouble();
+        return;
+    }
+    whole_ = false;
+    waiting_.clear();
+    for (size_t i = 0; i < tiles_.size(); ++i)
+        if (whole || tiles_[i] == Tile::Changed) {
+            tiles_[i] = Tile::Waiting;
+            waiting_.push_back(int(i));
+        }
+    copying_ = true;
+    copySome();
+}
+
+void RecoveryService::copySome(bool wait) {
+    if (!copying_) return;
+    if (!waiting_.empty() && folder_->wantsTiles(wait)) {
+        RecoveryTiles tiles;
+        tiles.pixels.reserve(size_t(kTilesAtOnce) * 2 * RecoveryTiles::kTile * RecoveryTiles::kTile);
+        // Read, never written: the layers' pixels stay the level's own.
+        const QImage& colour = level_.colourLayer().image();
+        const QImage& map = level_.materialMap().image();
+        while (!waiting_.empty() && tiles.indices.size() < size_t(kTilesAtOnce)) {
+            const int index = waiting_.back();
+            waiting_.pop_back();
+            tiles_[size_t(index)] = Tile::Copied;
+            tiles.take(colour, map, index);
+        }
+        folder_->addTiles(std::move(tiles));
+    }
+    if (!waiting_.empty()) {
+        slices_.start(folder_->wantsTiles() ? 0 : kWaitForWriterMs);
+        return;
+    }
+    // Every tile as it is now: the copy is the level at this moment.
+    copying_ = false;
+    folder_->endCopy({{},
+                      {},
+                      level_.name(),
+                      QDateTime::currentDateTime(),
+                      view_.offset(),
+                      int(view_.shown()),
+                      view_.zoomed()});
+    copiedChanges_ = changes_;
+}
+
+void RecoveryService::dropCopy() {
+    if (!copying_) return;
+    copying_ = false;
+    slices_.stop();
+    folder_->cancelCopy();
+    // Its tiles are copied again by the next copy.
+    for (const int index : waiting_)
+        tiles_[size_t(index)] = Tile::Changed;
+    waiting_.clear();
+    whole_ = true;
 }
 
 void RecoveryService::finishCopy() {
+    while (copying_)
+        copySome(true);
     if (const QString why = folder_ ? folder_->finishCopy() : QString(); !why.isEmpty()) {
         trouble_ = why;
-        copiedChanges_ = 0;
+        copiedChanges_ = 0; // tried again at the next round, with every tile
+        whole_ = true;
     }
 }
 
@@ -71,9 +157,11 @@ void RecoveryService::tellTrouble() {
 }
 
 void RecoveryService::forget() {
+    dropCopy();
     finishCopy();
     if (folder_) folder_->forgetOwn();
     copiedChanges_ = changes_;
+    whole_ = true;
 }
 
 void RecoveryService::offer() {

@@ -5,7 +5,6 @@
 #include "support/TestEditor.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace vortan;
@@ -102,23 +101,3 @@ static void BM_HoverMove(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HoverMove)->Arg(1639)->Arg(8000)->ArgName("side")->Unit(benchmark::kMicrosecond);
-
-// What the window's thread pays for a recovery copy at 1639 x 1119: taking the copy, and
-// the next stamp, which then copies the layers it changes; the writing runs beside it.
-static void BM_RecoveryCopyPause(benchmark::State& state) {
-    OnScreen s(1639, 1119);
-    QTemporaryDir folder;
-    s.e->setRecoveryFolder(folder.path());
-    int i = 0;
-    for (auto _ : state) {
-        s.e->writeRecoveryCopy();
-        s.e->pressInViewport(Qt::LeftButton, {}, QPointF(100 + (i * 37) % 400, 100 + (i * 23) % 300));
-        s.e->releaseInViewport();
-        ++i;
-        s.settle();
-        state.PauseTiming();
-        s.e->finishRecoveryCopy();
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_RecoveryCopyPause)->Unit(benchmark::kMillisecond);

@@ -421,13 +421,10 @@ int Picture::textHeight() const {
 
 namespace {
 
-enum class Combine { Copy, And, Or };
+enum class Combine { And, Or };
 
 void combineRow(uint32_t* d, const uint32_t* s, int n, Combine how) {
     switch (how) {
-    case Combine::Copy:
-        std::memcpy(d, s, size_t(n) * 4);
-        break;
     case Combine::And:
         combineRow<true>(d, s, n);
         break;
@@ -438,6 +435,7 @@ void combineRow(uint32_t* d, const uint32_t* s, int n, Combine how) {
 }
 
 void transfer(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy, Combine how) {
+    Q_ASSERT(&src != &dst);
     const QImage& from = src.image();
     QImage& to = dst.pixels();
     // Cut the rectangle to the part that lies on both pictures.
@@ -451,19 +449,6 @@ void transfer(Picture& dst, int dx, int dy, int w, int h, const Picture& src, in
     if (cw <= 0 || ch <= 0) return;
     dst.aboutToChange(QRect(int(x0), int(y0), int(cw), int(ch)));
     const int n = int(cw);
-
-    if (&from == &to) {
-        // A picture onto itself: take the source rectangle first, so overlapping parts
-        // combine with what was there before the transfer.
-        static thread_local std::vector<uint32_t> copy;
-        copy.resize(size_t(cw) * size_t(ch));
-        for (int64_t r = 0; r < ch; ++r)
-            std::memcpy(copy.data() + r * cw, from.constScanLine(int(v0 + r)) + u0 * 4, size_t(n) * 4);
-        uchar* bits = to.bits();
-        for (int64_t r = 0; r < ch; ++r)
-            combineRow(rowOf(bits, to.bytesPerLine(), int(y0 + r)) + x0, copy.data() + r * cw, n, how);
-        return;
-    }
     const uchar* srcBits = from.constBits();
     const qsizetype srcBpl = from.bytesPerLine();
     uchar* dstBits = to.bits();
@@ -475,9 +460,6 @@ void transfer(Picture& dst, int dx, int dy, int w, int h, const Picture& src, in
 
 } // namespace
 
-void copyRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy) {
-    transfer(dst, dx, dy, w, h, src, sx, sy, Combine::Copy);
-}
 void maskRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy) {
     transfer(dst, dx, dy, w, h, src, sx, sy, Combine::And);
 }

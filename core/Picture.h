@@ -119,11 +119,10 @@ class Picture {
     Watcher* watcher_ = nullptr;
 };
 
-// Block transfers of the w x h rectangle of src at (sx, sy) to dst at (dx, dy). Pixels
-// outside either picture are left alone. A brush is stamped in two: maskRect cuts its
+// Block transfers of the w x h rectangle of src at (sx, sy) to dst at (dx, dy), two
+// different pictures. Pixels outside either picture are left alone. A brush is stamped in two: maskRect cuts its
 // shape out (AND with a mask black on the shape, white around it), paintRect lays its
 // colours in (OR, black adding nothing).
-void copyRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
 void maskRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
 void paintRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
 // Copies the sw x sh rectangle of src enlarged to dw x dh; the editor only enlarges by

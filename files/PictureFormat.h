@@ -53,11 +53,17 @@ inline bool readExact(QIODevice& file, void* dst, qint64 n) {
     return n == 0 || file.read(static_cast<char*>(dst), n) == n;
 }
 
-// A blank picture of the given size, or nothing when memory runs out.
-inline std::optional<QImage> blankPicture(int64_t width, int64_t height, uint32_t fill, QString& why) {
+// A picture of the given size whose pixels are still to be written, or nothing when
+// memory runs out.
+inline std::optional<QImage> newPicture(int64_t width, int64_t height, QString& why) {
     QImage image(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull()) return failure(why, QStringLiteral("Not enough memory for the picture."));
-    image.fill(fill);
+    return image;
+}
+// The same, blank.
+inline std::optional<QImage> blankPicture(int64_t width, int64_t height, uint32_t fill, QString& why) {
+    std::optional<QImage> image = newPicture(width, height, why);
+    if (image) image->fill(fill);
     return image;
 }
 

@@ -10,7 +10,7 @@ rm -rf "$scratch" && mkdir -p "$scratch"
 git -C "$here" ls-files -z | (cd "$here" && xargs -0 cp --parents -t "$scratch")
 cd "$scratch"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build >/dev/null || { echo "the unmutated code does not build"; exit 2; }
+cmake --build build -j2 >/dev/null || { echo "the unmutated code does not build"; exit 2; }
 QT_QPA_PLATFORM=offscreen ctest --test-dir build -j2 >/dev/null || { echo "the unmutated suite fails"; exit 2; }
 
 killed=0 survived=0 stillborn=0
@@ -32,10 +32,10 @@ PY
         mv "$file.orig" "$file"
         exit 2
     fi
-    if ! cmake --build build >/dev/null 2>&1; then
+    if ! cmake --build build -j2 >/dev/null 2>&1; then
         stillborn=$((stillborn + 1))
         echo "did not build: $file: $from -> $to"
-    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 >/dev/null 2>&1; then
+    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 --stop-on-failure >/dev/null 2>&1; then
         survived=$((survived + 1))
         echo "SURVIVED: $file: $from -> $to"
     else
@@ -45,6 +45,6 @@ PY
     mv "$file.orig" "$file"
     touch "$file"
 done <"$here/tests/mutants.txt"
-cmake --build build >/dev/null 2>&1
+cmake --build build -j2 >/dev/null 2>&1
 total=$((killed + survived))
 echo "killed $killed of $total mutants ($((100 * killed / (total > 0 ? total : 1)))%), $stillborn did not build"

@@ -1,10 +1,13 @@
 #include "app/InstalledEditor.h"
+#include "app/LevelActions.h"
 #include "files/GameFormat.h"
 #include "files/PictureFiles.h"
 #include "support/ImageCompare.h"
 #include "support/TestEditor.h"
 
 #include <fcntl.h>
+#include <random>
+#include <set>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -199,6 +202,9 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
     shell.workingDirectory = levels.path();
     EXPECT_EQ(shell.run({"export", set}).status, 0);
     EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
+    GameOnDisk other(8); // named once, not remembered over the game known
+    EXPECT_EQ(shell.run({"export", set, "--game", other.folder.path()}).status, 0);
+    EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
 
     // The shell passes the bytes as they are; QProcess would pass UTF-8.
     const QByteArray unreadable = QFile::encodeName(levels.path()) + "/caf\xff.level.bmp";
@@ -214,4 +220,48 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
         EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(1, said)) << command;
     }
     ::unlink(unreadable.constData()); // no QString names it, so the folder's removal cannot
+}
+
+// check counts the map's frame pixels that are not wall exactly where the export's frame
+// lands, on levels smaller than the frame too, and the colours of the colour layer.
+TEST(CommandLine, CheckFindsTheOpenFrameWhereTheExportDrawsIt) {
+    std::mt19937 random(18);
+    for (const QSize size : {QSize(1, 1), QSize(5, 40), QSize(33, 34), QSize(34, 33), QSize(35, 35),
+                             QSize(20, 40), QSize(90, 70)}) {
+        Picture map(size.width(), size.height(), kBlack), colour(size.width(), size.height(), kBlack);
+        for (int i = 0; i < size.width() * size.height() / 2; ++i) {
+            const int x = int(random() % unsigned(size.width())), y = int(random() % unsigned(size.height()));
+            map.setPixel(x, y, kWall);
+            colour.setPixel(x, y, rgb(0, 0, int(random() % 40)));
+        }
+        Picture framed;
+        framed.takePixels(map.image().copy());
+        LevelDocument::drawFrame(framed, kWall);
+        qint64 open = 0;
+        std::set<Colour> colours;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                open += framed.pixelAt(x, y) != map.pixelAt(x, y);
+                colours.insert(colour.pixelAt(x, y));
+            }
+        LevelFile file{"Small", LevelSetPictures{colour.image(), map.image(), std::nullopt}, {}};
+        const QStringList lines = checkLevel(file).lines;
+        const QString frame = open == 0
+                                  ? QString("Wall frame: closed")
+                                  : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open);
+        EXPECT_TRUE(lines.contains(frame))
+            << size.width() << "x" << size.height() << ": " << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines.contains(QString("Colours: %1 of the 192 the game keeps").arg(colours.size())));
+    }
+    // Pixels of no material are named by the first five, across runs and rows.
+    Picture map(40, 40, kBlack);
+    map.fillRect(36, 2, 39, 2, rgb(1, 2, 3));
+    map.fillRect(0, 3, 2, 3, rgb(1, 2, 4));
+    map.fillRect(20, 20, 21, 20, kWater);
+    LevelFile file{"Stray", LevelSetPictures{map.image(), map.image(), std::nullopt}, {}};
+    const QStringList lines = checkLevel(file).lines;
+    EXPECT_TRUE(lines.contains(
+                    "No material: 7 pixels, the first at (36, 2), (37, 2), (38, 2), (39, 2), (0, 3), ...") &&
+                lines.contains("  Water: 2") && lines.contains("  nothing: 1591"))
+        << lines.join('\n').toStdString();
 }

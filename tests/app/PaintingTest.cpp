@@ -1,3 +1,4 @@
+#include "files/PictureFiles.h"
 #include "support/TestEditor.h"
 
 using namespace vortan::test;
@@ -131,4 +132,24 @@ TEST_F(Painting, ZoomedPressesSetAndClearSinglePixelsAndPicksTakeTheShownLayer) 
               std::tuple(kWater, QString("Water"), QString("0 0 255 "), false));
     e->pressInViewport(Qt::RightButton, Qt::ShiftModifier, {240, 240}); // black is no entry: the list stays
     EXPECT_EQ(std::pair(e->brush().material(), e->brush().listEntry()), std::pair(kBlack, QString("Water")));
+}
+
+TEST_F(Painting, ARightClickOnTheBrushLoadsAPictureFromTheBrushFolder) {
+    const QString ring = e.folder.filePath("ring.bmp"), broken = e.folder.filePath("broken.bmp");
+    ASSERT_TRUE(savePicture(Picture(3, 2, rgb(9, 8, 7)), ring));
+    writeFile(broken, "BM not a picture");
+    e.ui.choices = {std::nullopt, ScriptedDialogs::Choice{e.folder.filePath("gone.bmp")},
+                    ScriptedDialogs::Choice{broken}, ScriptedDialogs::Choice{ring}};
+    for (int i = 0; i < 3; ++i) { // cancelled, missing, unreadable: the disc stays
+        e->pressOnBrush(Qt::RightButton, true);
+        EXPECT_EQ(e->brush().colourBrush().pixelAt(42, 42), kStart) << i;
+    }
+    e->pressOnBrush(Qt::RightButton, true);
+    // The picture sits at the brush square's top left, painting its own colours.
+    EXPECT_EQ(std::tuple(e->brush().colourBrush().pixelAt(2, 1), e->brush().colourBrush().pixelAt(3, 1),
+                         e->brush().colourBrush().pixelAt(42, 42)),
+              std::tuple(rgb(9, 8, 7), kBlack, kBlack));
+    const DialogSettings& asked = e.ui.dialogsShown.back();
+    EXPECT_EQ(std::tuple(asked.title, asked.filter, asked.initialFolder.endsWith("/brushes")),
+              std::tuple(QString("Load Brush..."), QString("Pictures (*.bmp;*.gif)|*.bmp;*.gif"), true));
 }

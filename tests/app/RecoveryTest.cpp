@@ -37,12 +37,19 @@ static QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgA
     return texts;
 }
 
-// The editor of this child process paints, waits for its recovery copy and is killed.
+// The editor of this child process paints, waits for its recovery copy and is killed; or
+// copies twice itself and paints once more before.
 TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_CHILD");
     if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
     TestEditor e;
     paintIn(e, folder);
+    if (qEnvironmentVariableIsSet("VORTAN_RECOVERY_ROUNDS")) {
+        e.keepCopy();
+        e.click({200, 120});
+        e.keepCopy();
+        e.click({250, 60}); // never copied
+    }
     while (copiesIn(folder).isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     std::puts("ready");
@@ -50,20 +57,80 @@ TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     QThread::sleep(60);
 }
 
-// Yes brings the level back pixel for pixel as unsaved work; saving removes the copy.
-TEST(Recovery, AKilledEditorsLevelComesBack) {
-    QTemporaryDir folder, childTemp; // a killed child removes nothing of its own: its folders go here
+// The child, keeping its copies in `folder`, killed once it is ready (kill -9: nothing of
+// the editor's own ends runs). The timer's round every second, or copies of its own.
+static void killedChild(const QString& folder, bool ownCopies) {
+    QTemporaryDir childTemp; // a killed child removes nothing of its own: its folders go here
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TMPDIR", childTemp.path());
-    env.insert("VORTAN_RECOVERY_CHILD", folder.path());
-    env.insert("VORTAN_RECOVERY_SECONDS", "1");
+    env.insert("VORTAN_RECOVERY_CHILD", folder);
+    env.insert(ownCopies ? "VORTAN_RECOVERY_ROUNDS" : "VORTAN_RECOVERY_SECONDS", "1");
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RecoveryChild.*"});
     while (!child.readAllStandardOutput().contains("ready") && child.waitForReadyRead(30000)) {
     }
-    child.kill(); // kill -9: nothing of the editor's own ends runs
+    child.kill();
     child.waitForFinished();
+}
+
+// The copy, taken tile by tile, is the level as it was at one moment: changes made while
+// it is taken are in it, and a new size while it is taken leaves the last copy and makes
+// the next whole. A copy of changed tiles after copies before comes back as it was.
+TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
+    TestEditor e;
+    const auto copied = [&](const Layers& expected) {
+        const QStringList copies = QDir(e.folder.filePath("recovery")).entryList({"copy-*"}, QDir::Dirs);
+        const std::optional<RecoveredLevel> copy =
+            copies.size() == 1 ? RecoveryCopy(e.folder.filePath("recovery/" + copies[0])).read()
+                               : std::nullopt;
+        if (!copy) return ::testing::AssertionFailure() << "no copy";
+        const auto colour = sameImage(expected.first, copy->colour);
+        return colour ? sameImage(expected.second, copy->map) << " in the map" : colour;
+    };
+    // 18 x 11 tiles, more than the window's thread copies at once.
+    e.newLevel(1100, 700);
+    e.level().setModified(true);
+    e.keepCopy();
+    EXPECT_TRUE(copied(layersOf(e.level())));
+    e.level().draw([](Picture& colour, Picture& map) {
+        colour.fillRect(20, 20, 1080, 680, rgb(90, 60, 30));
+        map.fillRect(20, 20, 1080, 680, kWater);
+    });
+    e->writeRecoveryCopy(); // the last tiles first
+    e.colour().setPixel(1090, 690, rgb(1, 2, 3));
+    e.map().setPixel(5, 5, kExplosive);
+    e.colour().setPixel(5, 5, rgb(4, 5, 6));
+    e->finishRecoveryCopy();
+    const Layers taken = layersOf(e.level());
+    EXPECT_TRUE(copied(taken));
+
+    e.colour().fillRect(100, 100, 1000, 600, rgb(7, 7, 7));
+    e->writeRecoveryCopy();
+    e.level().makeEmpty(500, 400, kWall);
+    e->finishRecoveryCopy();
+    EXPECT_TRUE(copied(taken));
+    e.level().setModified(true);
+    e.keepCopy();
+    EXPECT_TRUE(copied(layersOf(e.level())));
+}
+
+// Killed after copies of the changed tiles and a change not yet copied: the level comes
+// back as at the last copy.
+TEST(Recovery, AKilledEditorsLastCopyComesBack) {
+    QTemporaryDir folder;
+    killedChild(folder.path(), true);
+    TestEditor painted, e;
+    paintIn(painted, painted.folder.path());
+    painted.click({200, 120});
+    offered(e, folder.path(), {MsgAnswer::Yes});
+    EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
+}
+
+// Yes brings the level back pixel for pixel as unsaved work; saving removes the copy.
+TEST(Recovery, AKilledEditorsLevelComesBack) {
+    QTemporaryDir folder;
+    killedChild(folder.path(), false);
     TestEditor painted, e;
     paintIn(painted, painted.folder.path());
 
@@ -103,11 +170,13 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
     EXPECT_TRUE(sameImage(olderLevel, e.colour().image()));
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"})); // No removed the newer one
 
-    // e's own copy takes the place of the older.
+    // e's own copy takes the place of the older, and follows a rename alone.
     EXPECT_EQ(offered(third, folder.path()), QStringList());
     e.keepCopy();
     EXPECT_EQ(offered(third, folder.path()), QStringList());
-    EXPECT_EQ(copiesIn(folder.path()), QStringList({"older", "running"}));
+    e.level().setName("renamed");
+    e.keepCopy();
+    EXPECT_EQ(copiesIn(folder.path()), QStringList({"renamed", "running"}));
     EXPECT_EQ(QDir(folder.path()).entryList({"copy-*"}, QDir::Dirs).size(), 2);
 
     // An editor closed with nothing unsaved leaves no copy, nor its folder.
@@ -129,7 +198,7 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
         const QString path = QDir(folder.path()).filePath(copy);
         const QString name = RecoveryCopy(path).read()->name;
         if (name != "two\nlines %1")
-            QFile(path + (name == "cut text" ? "/recovery.txt" : "/recovery.map.bmp")).resize(20);
+            QFile(path + (name == "cut text" ? "/recovery.txt" : "/recovery.1.tiles")).resize(20);
     }
     TestEditor e, next;
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::OK, MsgAnswer::Yes});
@@ -137,13 +206,13 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
     EXPECT_TRUE(asked[0].startsWith("A copy of unsaved work could not be read.\n\r") &&
                 asked[0].contains("recovery.txt: It is cut short or damaged.\n\rKept in " + folder.path() +
                                   "/unreadable/copy-") &&
-                asked[0].contains("recovery.map.bmp: "))
+                asked[0].contains("recovery.1.tiles: It is cut short or damaged."))
         << asked[0].toStdString();
     EXPECT_EQ(e.level().name(), "two\nlines %1");
     const QDir aside(folder.filePath("unreadable"));
     EXPECT_EQ(aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
     for (const QString& copy : aside.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        EXPECT_EQ(QDir(aside.filePath(copy)).entryList(QDir::Files).size(), 3);
+        EXPECT_EQ(QDir(aside.filePath(copy)).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(offered(next, folder.path()), QStringList());
 
     // Where the folder should be, a file; then a disk too full for the copy.

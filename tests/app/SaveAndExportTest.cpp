@@ -61,15 +61,18 @@ TEST_F(LevelFiles, ExportTakesTheFirstFreeNumberAndKeepsTheGamesOwnLevels) {
 }
 
 TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
-    // The game has moved: the user is asked to find it, and first picks another program.
+    // The game has moved: the user is asked to find it, and first picks another program, then
+    // names the game where it no longer is.
     QFile::rename(game.filePath("Vortan.exe"), game.filePath("Other.exe"));
-    run(&Editor::exportToGame, game.filePath("Other.exe"));
-    EXPECT_EQ(std::pair(e.ui.messages.at(0).title, readFile(e.folder.filePath("gameFolder.txt"))),
-              std::pair(QString(" VORTAN not found... "), QByteArray()));
+    for (const char* chosen : {"Other.exe", "Vortan.exe"}) {
+        run(&Editor::exportToGame, game.filePath(chosen));
+        EXPECT_EQ(std::pair(e.ui.messages.back().title, readFile(e.folder.filePath("gameFolder.txt"))),
+                  std::pair(QString(" VORTAN not found... "), QByteArray()));
+    }
     QFile::rename(game.filePath("Other.exe"), game.filePath("Vortan.exe"));
     e.ui.choices = {ScriptedDialogs::Choice{game.filePath("Vortan.exe")}, std::nullopt};
     e->exportToGame();
-    EXPECT_EQ(e.ui.dialogsShown.at(1).title, "Find 'Vortan.exe' so I know where to save your level...");
+    EXPECT_EQ(e.ui.dialogsShown.at(2).title, "Find 'Vortan.exe' so I know where to save your level...");
     EXPECT_EQ(readFile(e.folder.filePath("gameFolder.txt")), (game.path() + "/").toUtf8());
 
     onDisk.take(0, 9);
@@ -88,8 +91,8 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
     EXPECT_EQ(folderContents(gfx), before);
     // The level image's rows after a full palette count as done.
     EXPECT_EQ(std::pair(e.ui.beeps, e->controls().red), std::pair(0, QString("67%")));
-    EXPECT_EQ(e.ui.messages.at(1).title + e.ui.messages[1].text + e.ui.messages.at(2).title +
-                  e.ui.messages[2].text,
+    EXPECT_EQ(e.ui.messages.at(2).title + e.ui.messages[2].text + e.ui.messages.at(3).title +
+                  e.ui.messages[3].text,
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. "
               " Level not exported Your level could not be written into the game.\n\r" +
                   gfx + "level09.quox: " + qt_error_string(EFBIG));
@@ -118,11 +121,13 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     EXPECT_EQ(std::pair(e.level().name(), e->view().navigatorScale()),
               std::pair(QString("castle"), 120.0f / 101));
 
-    // A cancelled save and a set with a broken member keep the unsaved work; a file that is
-    // gone loads nothing, yet leaves nothing to save.
+    // A cancelled save or Load and a set with a broken member keep the unsaved work; a file
+    // that is gone loads nothing, yet leaves nothing to save.
     e.level().setModified(true);
-    e.ui.choices = {std::nullopt};
+    e.ui.choices = {std::nullopt, std::nullopt};
+    e.ui.answers = {MsgAnswer::No};
     EXPECT_FALSE(e->saveLevel());
+    e->loadLevel();
     writeFile(levels + "broken.thumb.bmp", "BM");
     run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
     EXPECT_TRUE(e.level().isModified());

@@ -46,8 +46,10 @@ TEST(Undo, EveryEditIsOneStepBackAndForth) {
 
 TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     TestEditor e(300, 200);
+    e.map().fillRect(70, 70, 75, 75, kWater); // beside the disc, in its tile; Level -> Map clears it
     const Layers fresh = layersOf(e.level());
     e.click({100, 100});
+    e->levelToMap(); // a second step on the same tiles since the press
     const Layers painted = layersOf(e.level());
     e.key(Qt::Key_Backspace);
     e.key(Qt::Key_Backspace); // nothing more
@@ -56,10 +58,11 @@ TEST(Undo, BackspaceIsAStepAndWaitsAfterAnUndo) {
     EXPECT_TRUE(hasLayers(e.level(), painted));
     e.key(Qt::Key_Backspace); // waits for the next press
     EXPECT_TRUE(hasLayers(e.level(), painted));
+    e.click({100, 100}, Qt::RightButton);
+    const Layers erased = layersOf(e.level());
     e->showView(View::Shown::Map); // a view switch marks the state too
-    e->pressInViewport(Qt::RightButton, {}, {100, 100});
     e.key(Qt::Key_Backspace);
-    EXPECT_TRUE(hasLayers(e.level(), painted));
+    EXPECT_TRUE(hasLayers(e.level(), erased));
 
     // A load starts afresh: nothing to undo into the level before.
     savePicture(Picture(50, 40, kWhite), e.folder.filePath("white.bmp"));
@@ -167,6 +170,10 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
         history.end();
         EXPECT_NEAR(double(history.bytes()), std::min(2 * (i + 1), 4) * tile, tile / 20) << i;
     }
+    history.begin("dot again"); // changes no pixel: no step for an undo that seems to do nothing
+    level.setPixels({292, 100}, kWhite, kWater);
+    history.end();
+    EXPECT_EQ(history.steps(), 4);
     history.undo();
     history.undo();
     EXPECT_FALSE(history.canUndo()); // the two oldest were let go

@@ -93,6 +93,98 @@ TEST(Picture, FloodFillPaintsTheFourConnectedRegionAsAPlainFillDoes) {
     }
 }
 
+// The region a plain breadth-first fill paints from (x0, y0), for comparing fills with.
+static QImage filledByPlainFill(const Picture& picture, int x0, int y0, uint32_t paint) {
+    QImage expected = picture.image().copy();
+    const uint32_t region = expected.pixel(x0, y0);
+    std::deque<std::pair<int, int>> queue{{x0, y0}};
+    for (expected.setPixel(x0, y0, paint); !queue.empty(); queue.pop_front())
+        for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
+            const int x = queue.front().first + dx, y = queue.front().second + dy;
+            if (!expected.valid(x, y) || expected.pixel(x, y) != region) continue;
+            expected.setPixel(x, y, paint);
+            queue.push_back({x, y});
+        }
+    return expected;
+}
+
+// Hears what a fill announces: every pixel it changes must have been announced first,
+// or undo would miss it.
+struct Announced : Picture::Watcher {
+    QImage before;
+    std::vector<QRect> areas;
+    void aboutToChange(const Picture& picture, const QRect& area) override {
+        EXPECT_FALSE(area.isEmpty());
+        // What the area covers is still as it was before the fill.
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (picture.image().pixel(x, y) != before.pixel(x, y)) {
+                    ADD_FAILURE() << "(" << x << ", " << y << ") changed before it was announced";
+                    return;
+                }
+        areas.push_back(area);
+    }
+    bool covers(int x, int y) const {
+        return std::any_of(areas.begin(), areas.end(), [&](const QRect& a) { return a.contains(x, y); });
+    }
+};
+
+// Mazes of passages one pixel wide dug depth first, some walls knocked through so that
+// passages meet again, and noise from sparse to dense: filled, watched or not, exactly
+// as the plain fill does, and a watched picture hears of every pixel before it changes.
+TEST(Picture, FloodFillOfMazesAndNoiseMatchesAPlainFillAndAnnouncesEveryChange) {
+    std::mt19937 random(18);
+    for (int round = 0; round < 240; ++round) {
+        const int w = 2 + int(random() % 120), h = 2 + int(random() % 70);
+        Picture shape(w, h, kRed);
+        if (round % 2 == 0) {
+            const int cw = (w - 1) / 2, ch = (h - 1) / 2;
+            std::vector<bool> dug(size_t(std::max(cw * ch, 1)));
+            std::vector<int> path;
+            if (cw > 0 && ch > 0) path.push_back(0), dug[0] = true, shape.setPixel(1, 1, kBlack);
+            while (!path.empty()) {
+                const int cell = path.back(), cx = cell % cw, cy = cell / cw;
+                std::vector<int> next;
+                for (const int to : {cell - 1, cell + 1, cell - cw, cell + cw})
+                    if (to >= 0 && to < cw * ch && (to / cw == cy || to % cw == cx) && !dug[size_t(to)])
+                        next.push_back(to);
+                if (next.empty()) {
+                    path.pop_back();
+                    continue;
+                }
+                const int to = next[random() % next.size()];
+                dug[size_t(to)] = true;
+                shape.setPixel(1 + cx + to % cw, 1 + cy + to / cw, kBlack);
+                shape.setPixel(1 + 2 * (to % cw), 1 + 2 * (to / cw), kBlack);
+                path.push_back(to);
+            }
+            for (int i = int(random() % 8); i > 0; --i)
+                shape.setPixel(int(random() % unsigned(w)), int(random() % unsigned(h)), kBlack);
+        } else {
+            const int walls = int(random() % 70);
+            for (int i = 0; i < w * h; ++i)
+                if (int(random() % 100) >= walls) shape.setPixel(i % w, i / w, kBlack);
+        }
+        const int x0 = int(random() % unsigned(w)), y0 = int(random() % unsigned(h));
+        const Colour region = shape.pixelAt(x0, y0);
+        const QImage expected = filledByPlainFill(shape, x0, y0, toPixel(kBlue));
+        Picture plain, watched;
+        plain.takePixels(shape.image().copy());
+        watched.takePixels(shape.image().copy());
+        Announced heard;
+        heard.before = shape.image();
+        watched.setWatcher(&heard);
+        EXPECT_TRUE(floodFill(plain, x0, y0, region, kBlue) && floodFill(watched, x0, y0, region, kBlue));
+        ASSERT_TRUE(sameImage(expected, plain.image())) << "round " << round;
+        ASSERT_TRUE(sameImage(expected, watched.image())) << "round " << round;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (expected.pixel(x, y) != shape.image().pixel(x, y)) {
+                    ASSERT_TRUE(heard.covers(x, y)) << "round " << round << " (" << x << ", " << y << ")";
+                }
+    }
+}
+
 // The frame: 17 pixels top and left, 16 bottom and right. The other layer follows a resize.
 TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
     for (const QSize size : {QSize(100, 50), QSize(33, 40), QSize(34, 34)}) {

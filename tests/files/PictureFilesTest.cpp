@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstring>
 #include <sys/stat.h>
 
 using namespace vortan;
@@ -58,4 +59,29 @@ TEST(PictureFiles, SavesAndReadsBmpAndGifPicturesAndRefusesDamagedOnes) {
         EXPECT_TRUE(!loadPicture(paths[i], &why) && why.contains(reasons[i])) << why.toStdString();
     }
     EXPECT_TRUE(loadPicture(QString()).value().isNull());
+}
+
+// A picture of more rows than the reader takes in one piece reads back exactly, stored
+// bottom up or top down, with or without the last row's padding; one byte fewer is refused.
+TEST(PictureFiles, LargePicturesReadBackInEveryRowOrder) {
+    QTemporaryDir dir;
+    const int w = 301, h = 400; // 903 bytes of colour a row and one of padding: 353 kB
+    Picture big(w, h);
+    for (int i = 0; i < w * h; ++i)
+        big.setPixel(i % w, i / w, rgb(i * 7, i / w * 11, i * 13 + 5));
+    const QString path = dir.filePath("big.bmp");
+    ASSERT_TRUE(savePicture(big, path));
+    const QByteArray bottomUp = readFile(path);
+    QByteArray topDown = bottomUp.left(54);
+    const qint32 upward = -h;
+    std::memcpy(topDown.data() + 22, &upward, 4);
+    for (int row = h - 1; row >= 0; --row)
+        topDown += bottomUp.mid(54 + row * 904, 904);
+    for (const QByteArray& file : {bottomUp, topDown, bottomUp.chopped(1), topDown.chopped(1)}) {
+        writeFile(path, file);
+        EXPECT_TRUE(sameImage(big.image(), loadPicture(path).value_or(QImage()))) << file.size();
+    }
+    writeFile(path, bottomUp.chopped(2));
+    QString why;
+    EXPECT_TRUE(!loadPicture(path, &why) && why == "The picture file ends too early.") << why.toStdString();
 }
