@@ -158,7 +158,7 @@ void Picture::resize(int width, int height) {
 void Picture::keepBackground(const QRect& area) {
     constexpr int side = TileCopy::kSide;
     const int across = (area.width() + side - 1) / side, down = (area.height() + side - 1) / side;
-    kept_ = KeptBackground{area, across, std::vector<TileCopy>(size_t(across) * size_t(down))};
+    kept_ = KeptBackground{area, across, std::vector<TileCopy>(size_t(across) * size_t(down)), {}};
 }
 
 void Picture::keepBackgroundUnder(const QRect& area, bool offered) {
