@@ -2,10 +2,11 @@
 # Mutation check: applies each mutant of tests/mutants.txt (file @@ text @@ replacement) to a scratch copy of the
 # product code, one at a time, rebuilds, runs every suite and counts the mutants the
 # suite kills (a failing test). A mutant that does not compile is not counted.
-# Needs python3. Usage: tests/mutate.sh [scratch folder]
+# Needs python3. Usage: tests/mutate.sh [scratch folder] [mutants file, tests/mutants.txt by default]
 set -uo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 scratch=${1:-/tmp/vortan-mutants}
+list=$(realpath "${2:-$here/tests/mutants.txt}")
 rm -rf "$scratch" && mkdir -p "$scratch"
 git -C "$here" ls-files -z | (cd "$here" && xargs -0 cp --parents -t "$scratch")
 cd "$scratch"
@@ -35,16 +36,17 @@ PY
     if ! cmake --build build -j2 >/dev/null 2>&1; then
         stillborn=$((stillborn + 1))
         echo "did not build: $file: $from -> $to"
-    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 --stop-on-failure >/dev/null 2>&1; then
+    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 --stop-on-failure >ctest.log 2>&1; then
         survived=$((survived + 1))
         echo "SURVIVED: $file: $from -> $to"
     else
         killed=$((killed + 1))
-        echo "killed: $file: $from -> $to"
+        # The tests that caught it, so that a changed test can be checked against its mutants.
+        echo "killed: $file: $from -> $to [by $(grep -oE '[0-9]+ - [A-Za-z0-9_.]+ \((Failed|Timeout|SEGFAULT|Subprocess aborted|Exception)' ctest.log | sed -E 's/^[0-9]+ - //; s/ \(.*//' | tr '\n' ' ')]"
     fi
     mv "$file.orig" "$file"
     touch "$file"
-done <"$here/tests/mutants.txt"
+done <"$list"
 cmake --build build -j2 >/dev/null 2>&1
 total=$((killed + survived))
 echo "killed $killed of $total mutants ($((100 * killed / (total > 0 ? total : 1)))%), $stillborn did not build"
