@@ -107,9 +107,8 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
         return shell.run({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
     };
     const Outcome stray = broken("Stray", [&] { e.map().setPixel(30, 60, rgb(1, 2, 3)); });
-    EXPECT_TRUE(stray.status == 1 && stray.out.contains("No material: 1 pixels, the first at (30, 60)"));
-    const Outcome open = broken("Open", [&] { e.map().setPixel(0, 0, kBlack); });
-    EXPECT_TRUE(open.status == 0 && open.out.contains("Wall frame: open at 1 pixels"));
+    EXPECT_EQ(stray.status, 1); // pixels of no material; an open frame alone is no refusal
+    EXPECT_EQ(broken("Open", [&] { e.map().setPixel(0, 0, kBlack); }).status, 0);
     const Outcome colourful = broken("Colourful", [&] {
         for (int i = 0; i < 200; ++i)
             e.colour().setPixel(i % 50, 55 + i / 50, rgb(i, 0, 99));

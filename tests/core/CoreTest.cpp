@@ -1,15 +1,11 @@
 #include "core/Layout.h"
 #include "core/LevelDocument.h"
 #include "core/Numbers.h"
-#include "support/FileSizeLimit.h"
 #include "support/ImageCompare.h"
-#include "support/TestFiles.h"
 
 #include <deque>
 #include <functional>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vortan::test;
 
@@ -48,7 +44,7 @@ TEST(Picture, LinesLeaveTheirEndOutDiscsRoundTheirCentreAndBothAreCut) {
     }
 }
 
-TEST(Picture, FloodFillPaintsTheFourConnectedRegionAsAPlainFillDoes) {
+TEST(Picture, FloodFillRefusesAStartOutsideTheRegionAndFollowsAMillionPixelPath) {
     // A start not of the region's colour or off the picture, nothing to change, no colour.
     Picture p(5, 3, kGreen), white(3, 3, kWhite);
     EXPECT_FALSE(floodFill(p, 0, 0, kRed, kBlue) || floodFill(p, -1, 0, kGreen, kBlue) ||
@@ -56,26 +52,6 @@ TEST(Picture, FloodFillPaintsTheFourConnectedRegionAsAPlainFillDoes) {
                  floodFill(p, 0, 0, kGreen, kGreen) || floodFill(white, 1, 1, kNoColour, kBlue));
     EXPECT_EQ(p.pixelAt(-1, 0) & p.pixelAt(0, -1) & p.pixelAt(5, 0) & p.pixelAt(0, 3), kNoColour);
 
-    std::mt19937 random(7);
-    for (int round = 0; round < 300; ++round) {
-        const int w = 1 + int(random() % 90), h = 1 + int(random() % 60), walls = int(random() % 60);
-        Picture noise(w, h, kWhite);
-        for (int i = 0; i < w * h; ++i)
-            if (int(random() % 100) < walls) noise.setPixel(i % w, i / w, random() % 2 ? kRed : kGreen);
-        const int x0 = int(random() % unsigned(w)), y0 = int(random() % unsigned(h));
-        const uint32_t region = toPixel(noise.pixelAt(x0, y0)), paint = toPixel(kBlue);
-        QImage expected = noise.image().copy(); // by a plain breadth-first fill
-        std::deque<std::pair<int, int>> queue{{x0, y0}};
-        for (expected.setPixel(x0, y0, paint); !queue.empty(); queue.pop_front())
-            for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
-                const int x = queue.front().first + dx, y = queue.front().second + dy;
-                if (!expected.valid(x, y) || expected.pixel(x, y) != region) continue;
-                expected.setPixel(x, y, paint);
-                queue.push_back({x, y});
-            }
-        EXPECT_TRUE(floodFill(noise, x0, y0, fromPixel(region), kBlue));
-        ASSERT_TRUE(sameImage(expected, noise.image())) << "round " << round;
-    }
     // A one-pixel path through a million pixels, columns (or rows) joined at alternate ends:
     // followed without running out of stack.
     for (bool vertical : {true, false}) {
@@ -109,17 +85,18 @@ static QImage filledByPlainFill(const Picture& picture, int x0, int y0, uint32_t
 }
 
 // Hears what a fill announces: every pixel it changes must have been announced first,
-// or undo would miss it.
+// or undo would miss it; and only runs of the region's colour, which the history takes
+// without reading them.
 struct Announced : Picture::Watcher {
     QImage before;
+    uint32_t region = 0;
     std::vector<QRect> areas;
     void aboutToChange(const Picture& picture, const QRect& area) override {
         EXPECT_FALSE(area.isEmpty());
-        // What the area covers is still as it was before the fill.
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
-                if (picture.image().pixel(x, y) != before.pixel(x, y)) {
-                    ADD_FAILURE() << "(" << x << ", " << y << ") changed before it was announced";
+                if (picture.image().pixel(x, y) != before.pixel(x, y) || before.pixel(x, y) != region) {
+                    ADD_FAILURE() << "(" << x << ", " << y << ") changed unannounced, or is not the region";
                     return;
                 }
         areas.push_back(area);
@@ -163,7 +140,7 @@ TEST(Picture, FloodFillOfMazesAndNoiseMatchesAPlainFillAndAnnouncesEveryChange) 
         } else {
             const int walls = int(random() % 70);
             for (int i = 0; i < w * h; ++i)
-                if (int(random() % 100) >= walls) shape.setPixel(i % w, i / w, kBlack);
+                shape.setPixel(i % w, i / w, int(random() % 100) >= walls ? kBlack : random() % 2 ? kRed : kGreen);
         }
         const int x0 = int(random() % unsigned(w)), y0 = int(random() % unsigned(h));
         const Colour region = shape.pixelAt(x0, y0);
@@ -173,6 +150,7 @@ TEST(Picture, FloodFillOfMazesAndNoiseMatchesAPlainFillAndAnnouncesEveryChange) 
         watched.takePixels(shape.image().copy());
         Announced heard;
         heard.before = shape.image();
+        heard.region = toPixel(region);
         watched.setWatcher(&heard);
         EXPECT_TRUE(floodFill(plain, x0, y0, region, kBlue) && floodFill(watched, x0, y0, region, kBlue));
         ASSERT_TRUE(sameImage(expected, plain.image())) << "round " << round;
@@ -267,5 +245,3 @@ TEST(Layout, RoundingTiesToEvenTheViewportAndTheNavigator) {
                 viewportOuterSize({900, 0}, {600, 673}) == QSize(600, 1));
 }
 
-// Two old files and a new one, failing at every step: the set is whole old or whole new
-// once the folder is next settled, with nothing else left in it.

@@ -9,15 +9,6 @@ namespace {
 
 constexpr Colour kRed = rgb(255, 0, 0);
 
-using Layers = std::pair<QImage, QImage>;
-Layers layersOf(const LevelDocument& level) {
-    return {level.colourLayer().image().copy(), level.materialMap().image().copy()};
-}
-bool hasLayers(const LevelDocument& level, const Layers& layers) {
-    return sameImage(layers.first, level.colourLayer().image()) &&
-           sameImage(layers.second, level.materialMap().image());
-}
-
 // Random colours of a few kinds, `black` percent of them black.
 QImage speckled(int w, int h, unsigned seed, int black = 0) {
     QImage image(w, h, QImage::Format_RGB32);
@@ -70,30 +61,6 @@ TEST(Picture, ClearBringsBackTheBackgroundPictureExactly) {
     fixed.clear();
     EXPECT_TRUE(
         pixelsAre(fixed, [&](int x, int y) { return y < 100 ? fromPixel(background.pixel(x, y)) : kRed; }));
-}
-
-// The history takes what a fill says it repaints as all of the region's colour: each run
-// the fill says is so, through corridors, noise and mazes.
-TEST(Picture, AFillSaysOnlyRunsOfTheRegionsColour) {
-    struct Listener : Picture::Watcher {
-        Colour region = kBlack;
-        int runs = 0, others = 0;
-        void aboutToChange(const Picture& p, const QRect& area) override {
-            ++runs;
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    others += p.pixelAt(x, y) != region;
-        }
-    } listener;
-    for (const int black : {62, 55, 90}) {
-        Picture p;
-        p.takePixels(speckled(300, 200, unsigned(black), black));
-        p.setWatcher(&listener);
-        for (int i = 0; i < 20; ++i)
-            floodFill(p, i * 15, i * 10, kBlack, kWater);
-        EXPECT_GT(listener.runs, 100);
-        EXPECT_EQ(listener.others, 0) << black;
-    }
 }
 
 // A fill of a whole structured level costs what its packed tiles take: twenty fit within

@@ -47,4 +47,13 @@ QImage imageOf(int w, int h, std::initializer_list<Colour> colours) {
     return img;
 }
 
+Layers layersOf(const LevelDocument& level) {
+    return {level.colourLayer().image().copy(), level.materialMap().image().copy()};
+}
+
+::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected) {
+    const auto colour = sameImage(expected.first, level.colourLayer().image());
+    return colour ? sameImage(expected.second, level.materialMap().image()) << " in the map" : colour;
+}
+
 } // namespace vortan::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Picture.h"
+#include "core/LevelDocument.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -18,5 +18,10 @@ using namespace vortan; // the tests name the editor's own types plainly
 QImage filledImage(int w, int h, Colour c);
 // A picture given row by row from the top.
 QImage imageOf(int w, int h, std::initializer_list<Colour> colours);
+
+// Both layers' pixels, to compare a level with an earlier state of it.
+using Layers = std::pair<QImage, QImage>;
+Layers layersOf(const LevelDocument& level);
+::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected);
 
 } // namespace vortan::test

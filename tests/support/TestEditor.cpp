@@ -45,13 +45,4 @@ void TestEditor::keepCopy() {
     editor->finishRecoveryCopy();
 }
 
-Layers layersOf(const LevelDocument& level) {
-    return {level.colourLayer().image().copy(), level.materialMap().image().copy()};
-}
-
-::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected) {
-    const auto colour = sameImage(expected.first, level.colourLayer().image());
-    return colour ? sameImage(expected.second, level.materialMap().image()) << " in the map" : colour;
-}
-
 } // namespace vortan::test

@@ -69,9 +69,4 @@ struct TestEditor {
     void keepCopy(); // A recovery copy written and waited for.
 };
 
-// Both layers' pixels, to compare a level with an earlier state of it.
-using Layers = std::pair<QImage, QImage>;
-Layers layersOf(const LevelDocument& level);
-::testing::AssertionResult hasLayers(const LevelDocument& level, const Layers& expected);
-
 } // namespace vortan::test
