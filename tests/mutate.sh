@@ -10,7 +10,7 @@ list=$(realpath "${2:-$here/tests/mutants.txt}")
 if [[ -d "$scratch/build" ]]; then
     # A scratch copy built before: put back a mutant a stopped run left, and take over only
     # the files that changed since, so that the build stays incremental.
-    find "$scratch" -path "$scratch/build" -prune -o -name '*.orig' -print | while IFS= read -r f; do mv "$f" "${f%.orig}"; done
+    find "$scratch" -path "$scratch/build" -prune -o -name '*.orig' -print | while IFS= read -r f; do mv "$f" "${f%.orig}" && touch "${f%.orig}"; done
     git -C "$here" ls-files | while IFS= read -r f; do
         cmp -s "$here/$f" "$scratch/$f" || (cd "$here" && cp --parents "$f" "$scratch")
     done
@@ -47,7 +47,7 @@ PY
         echo "did not build: $file: $from -> $to"
     # The suite-in-a-folder test runs the app suite once more: it finds files left behind,
     # never a mutant the app suite itself lets through.
-    elif QT_QPA_PLATFORM=offscreen timeout 600 ctest --test-dir build -j2 --stop-on-failure \
+    elif QT_QPA_PLATFORM=offscreen timeout 900 ctest --test-dir build -j2 --stop-on-failure --timeout 120 \
         -E '^TestFolders[.]' >ctest.log 2>&1; then
         survived=$((survived + 1))
         echo "SURVIVED: $file: $from -> $to"
