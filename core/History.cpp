@@ -163,8 +163,9 @@ void History::end() {
         Seen& seen = seen_[size_t(t.layer)][size_t(t.area.y() / kTile) * across + size_t(t.area.x() / kTile)];
         if (!replaced) {
             const QImage& image = layers_[size_t(t.layer)]->image();
-            TileCopy copy = seen.open < 0 ? std::move(t.copy)
-                                          : TileCopy::of(image, t.area, seen.colour, seen.rowsOfColour, false);
+            TileCopy copy = seen.open < 0
+                                ? std::move(t.copy)
+                                : TileCopy::of(image, t.area, seen.colour, seen.rowsOfColour, false);
             // A tile that ended as it began is no change.
             if (t.surely || !copy.sameAs(image, t.area.topLeft()))
                 tiles.push_back({t.layer, t.area, std::move(copy)});

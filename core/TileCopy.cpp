@@ -91,8 +91,8 @@ void TileCopy::pack() {
     unpacked_ = false;
     const size_t bytes = size_t(packed_.size());
     static thread_local std::unique_ptr<char[]> packed(new char[packBound()]);
-    const size_t n = packPixels(reinterpret_cast<const uint32_t*>(packed_.constData()), bytes, packed.get(),
-                                    packBound());
+    const size_t n =
+        packPixels(reinterpret_cast<const uint32_t*>(packed_.constData()), bytes, packed.get(), packBound());
     if (n == 0 || n >= bytes) return; // kept as they are
     raw_ = false;
     packed_ = QByteArray(packed.get(), qsizetype(n));

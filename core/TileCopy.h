@@ -83,7 +83,7 @@ class TileCopy {
     QByteArray packed_; // empty for one colour
     uint32_t only_ = 0; // that colour
     uint8_t width_ = 0, height_ = 0;
-    bool raw_ = false;      // pixels kept as they are: packing did not make them smaller, or has not been tried
+    bool raw_ = false; // pixels kept as they are: packing did not make them smaller, or has not been tried
     bool unpacked_ = false; // not tried yet
 };
 
