@@ -10,20 +10,23 @@ namespace {
 void halve(const QImage& from, QImage& to, const QRect& area) {
     const QRect a = area & to.rect();
     const int lastX = from.width() - 1, lastY = from.height() - 1;
+    // Columns whose two source columns both lie on the picture; an odd last one after them.
+    const int paired = std::min(a.right(), from.width() / 2 - 1);
+    auto mean = [](uint32_t p, uint32_t q, uint32_t r, uint32_t s) {
+        // Red and blue summed in one word, 16 bits apart; green in another.
+        const uint32_t rb = (p & 0xFF00FFu) + (q & 0xFF00FFu) + (r & 0xFF00FFu) + (s & 0xFF00FFu);
+        const uint32_t g = (p & 0xFF00u) + (q & 0xFF00u) + (r & 0xFF00u) + (s & 0xFF00u);
+        return 0xFF000000u | ((rb >> 2) & 0xFF00FFu) | ((g >> 2) & 0xFF00u);
+    };
     for (int y = a.top(); y <= a.bottom(); ++y) {
         auto* r0 = reinterpret_cast<const uint32_t*>(from.constScanLine(std::min(2 * y, lastY)));
         auto* r1 = reinterpret_cast<const uint32_t*>(from.constScanLine(std::min(2 * y + 1, lastY)));
         auto* out = reinterpret_cast<uint32_t*>(to.scanLine(y));
-        for (int x = a.left(); x <= a.right(); ++x) {
-            const int x0 = 2 * x, x1 = std::min(2 * x + 1, lastX);
-            const uint32_t p[4] = {r0[x0], r0[x1], r1[x0], r1[x1]};
-            // Red and blue summed in one word, 16 bits apart; green in another.
-            uint32_t rb = 0, g = 0;
-            for (uint32_t c : p) {
-                rb += c & 0xFF00FFu;
-                g += c & 0xFF00u;
-            }
-            out[x] = 0xFF000000u | ((rb >> 2) & 0xFF00FFu) | ((g >> 2) & 0xFF00u);
+        for (int x = a.left(); x <= paired; ++x)
+            out[x] = mean(r0[2 * x], r0[2 * x + 1], r1[2 * x], r1[2 * x + 1]);
+        for (int x = std::max(a.left(), paired + 1); x <= a.right(); ++x) {
+            const int x0 = std::min(2 * x, lastX), x1 = std::min(2 * x + 1, lastX);
+            out[x] = mean(r0[x0], r0[x1], r1[x0], r1[x1]);
         }
     }
 }

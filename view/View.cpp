@@ -157,9 +157,20 @@ void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a
     auto down = [n](int v) { return floorOf(double(v) / n); };
     const int lx = down(scroll_.x() + a.left()), ly = down(scroll_.y() + a.top());
     const int lw = down(scroll_.x() + a.right()) - lx + 1, lh = down(scroll_.y() + a.bottom()) - ly + 1;
-    Picture part(lw * n, lh * n);
-    enlargeRect(part, 0, 0, lw * n, lh * n, shown, lx, ly, lw, lh);
-    painter.drawImage(QPoint(lx * n, ly * n) - scroll_, part.image());
+    const QPoint corner = QPoint(lx * n, ly * n) - scroll_;
+    const QRect onLevel = QRect(lx, ly, lw, lh) & shown.image().rect();
+    if (onLevel != QRect(lx, ly, lw, lh)) painter.fillRect(a, Qt::black);
+    if (onLevel.isEmpty()) return;
+    if (zoomed_) {
+        // The Zoom box's blocks, copied as they always were.
+        Picture part(lw * n, lh * n);
+        enlargeRect(part, 0, 0, lw * n, lh * n, shown, lx, ly, lw, lh);
+        painter.drawImage(corner, part.image());
+        return;
+    }
+    // One scaling pass of the level pixels under the area, no copy between.
+    const QRect target((onLevel.topLeft() - QPoint(lx, ly)) * n + corner, onLevel.size() * n);
+    painter.drawImage(target, shown.image(), onLevel);
 }
 
 void View::paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const {
@@ -176,9 +187,14 @@ void View::paintReduced(QPainter& painter, const Picture& shown, const QRect& a)
         painter.drawImage(a.topLeft(), from, a.translated(scroll_));
         return;
     }
-    painter.translate(-QPointF(scroll_));
-    painter.scale(f, f);
-    painter.drawImage(QPointF(0, 0), from); // the caller puts the transform back
+    // Only the copy's pixels under the area, a pixel around for the rounding.
+    const QRect source = QRectF((QPointF(a.topLeft()) + QPointF(scroll_)) / f, QSizeF(a.size()) / f)
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1) &
+                         from.rect();
+    if (source.isEmpty()) return;
+    painter.drawImage(QRectF(QPointF(source.topLeft()) * f - QPointF(scroll_), QSizeF(source.size()) * f),
+                      from, source);
 }
 
 void View::paintViewport(QPainter& painter, const LevelDocument& level, const QRect& area) const {
@@ -188,7 +204,6 @@ void View::paintViewport(QPainter& painter, const LevelDocument& level, const QR
     const double s = scale();
     painter.save();
     painter.setClipRect(a);
-    const QTransform kept = painter.transform();
     if (s == 1) {
         // Straight from the layer; black where the level does not reach.
         const QRect onLevel = a & QRect(-scroll_, shown.size());
@@ -199,7 +214,6 @@ void View::paintViewport(QPainter& painter, const LevelDocument& level, const QR
         paintEnlarged(painter, shown, a, roundHalfEven(s));
     } else {
         paintReduced(painter, shown, a);
-        painter.setTransform(kept);
     }
     if (gridShown()) {
         // A line before every level pixel, faint enough to paint through.
