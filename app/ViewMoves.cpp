@@ -20,6 +20,9 @@ void ViewMoves::zoomAboutCentre(bool in) {
 }
 
 void ViewMoves::toggleGrid() {
+    // Below 8 a grid would hide the level: G waits for a closer look.
+    const View& v = e_.view_;
+    if (v.zoomed() || v.freeScale() < 8) return;
     e_.view_.setGridWanted(!e_.view_.gridWanted());
     e_.redrawViewport();
 }

@@ -75,4 +75,13 @@ TEST(Viewport, ZoomedOutShowsTheMeanOfEachBlock) {
     level.draw([](Picture& colour, Picture&) { colour.setPixel(2, 1, rgb(8, 8, 8)); });
     view.levelChanged({2, 1, 1, 1});
     EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(4, 4, 4)));
+    // At 8 the grid runs along the first column and row of each level pixel only.
+    view.setScaleStep(8);
+    view.setViewportSize({16, 8});
+    view.setGridWanted(true);
+    Picture grid;
+    grid.takePixels(view.viewportImage(level));
+    EXPECT_EQ(std::tuple(grid.pixelAt(1, 1), grid.pixelAt(15, 7), grid.pixelAt(9, 1) == rgb(4, 8, 0)),
+              std::tuple(rgb(0, 8, 40), rgb(4, 8, 0), true));
+    EXPECT_TRUE(grid.pixelAt(8, 3) != rgb(4, 8, 0) && grid.pixelAt(3, 0) != rgb(0, 8, 40));
 }
