@@ -167,6 +167,7 @@ static void BM_MemoryAfterNew(benchmark::State& state) {
             fillOpenRegion(e.level(), n);
             e.level().history().end();
         }
+        e.level().history().bytes(); // the last fill's tiles packed, as after a moment's pause
         const double filled = resident().now;
         e.level().setModified(false); // no question whether to save
         e.newLevel(size.width(), size.height());

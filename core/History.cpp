@@ -2,6 +2,7 @@
 #include "core/Memory.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 
 namespace vortan {
@@ -10,6 +11,9 @@ namespace {
 // Steps let go give their memory back to the system once this much has gathered: giving
 // back walks the whole heap, too slow to do after every press once the history is full.
 constexpr qint64 kReturnAfter = 16ll * 1024 * 1024;
+// A step of more tiles than this to pack is packed beside the window's thread: packing a
+// fill of a whole level of rocks took longer than the fill.
+constexpr size_t kPackedAtOnce = 64;
 } // namespace
 
 void History::put(Picture& layer, const Tile& tile) {
@@ -20,7 +24,8 @@ void History::put(Picture& layer, const Tile& tile) {
 }
 
 // One step: the tiles as they were before it while it is done, as they were after it
-// while it is undone.
+// while it is undone. Its tiles are taken as they are and packed afterwards, a large step's
+// on a thread of its own; nothing reads them until that is done.
 class History::Step : public QUndoCommand {
   public:
     Step(History& history, const QString& text, std::vector<Tile> tiles)
@@ -28,6 +33,7 @@ class History::Step : public QUndoCommand {
         for (const Tile& t : tiles_)
             bytes_ += t.bytes();
         history_.bytes_ += bytes_;
+        packLater();
     }
     ~Step() override { letGo(); }
 
@@ -38,15 +44,33 @@ class History::Step : public QUndoCommand {
     }
     void undo() override { swap(); }
 
-    const std::vector<Tile>& tiles() const { return tiles_; }
-    QRect area() const {
+    const std::vector<Tile>& tiles() {
+        settle();
+        return tiles_;
+    }
+    QRect area() {
         QRect a;
-        for (const Tile& t : tiles_)
+        for (const Tile& t : tiles())
             a |= t.area;
         return a;
     }
+    // The bytes of a step still being packed, counted as taken; 0 once packed.
+    qint64 bytesWhilePacking() {
+        if (!packing_.valid()) return 0;
+        if (packing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return bytes_;
+        settle();
+        return 0;
+    }
+    // Waits for the packing and counts the tiles as they are kept.
+    void settle() {
+        if (!packing_.valid()) return;
+        packing_.get();
+        settleCount();
+        history_.giveBackFreedMemory();
+    }
     bool letGone() const { return letGone_; }
     void letGo() {
+        settle();
         history_.bytes_ -= bytes_;
         history_.letGoSinceReturned_ += bytes_;
         bytes_ = 0;
@@ -57,20 +81,46 @@ class History::Step : public QUndoCommand {
 
   private:
     void swap() {
+        settle();
         qint64 bytes = 0;
         for (Tile& t : tiles_) {
             Picture& layer = *history_.layers_[size_t(t.layer)];
-            TileCopy now = TileCopy::of(layer.image(), t.area);
+            TileCopy now = TileCopy::of(layer.image(), t.area, false);
             put(layer, t);
             t.copy = std::move(now);
             bytes += t.bytes();
         }
         history_.bytes_ += bytes - bytes_;
         bytes_ = bytes;
+        packLater();
+    }
+    void packLater() {
+        const auto waiting = std::count_if(tiles_.begin(), tiles_.end(),
+                                           [](const Tile& t) { return t.copy.waitsToBePacked(); });
+        if (size_t(waiting) <= kPackedAtOnce) {
+            for (Tile& t : tiles_)
+                t.copy.pack();
+            settleCount();
+            return;
+        }
+        packing_ = std::async(std::launch::async, [this] {
+            for (Tile& t : tiles_)
+                t.copy.pack();
+        });
+    }
+    void settleCount() {
+        qint64 bytes = 0;
+        for (const Tile& t : tiles_)
+            bytes += t.bytes();
+        history_.bytes_ += bytes - bytes_;
+        // The pixels as taken are freed: given back to the system with steps let go.
+        history_.letGoSinceReturned_ += std::max<qint64>(bytes_ - bytes, 0);
+        bytes_ = bytes;
     }
 
     History& history_;
     std::vector<Tile> tiles_;
+    std::future<void> packing_;
     qint64 bytes_ = 0;
     bool pushed_ = false;
     bool letGone_ = false;
@@ -114,7 +164,7 @@ void History::end() {
         if (!replaced) {
             const QImage& image = layers_[size_t(t.layer)]->image();
             TileCopy copy = seen.open < 0 ? std::move(t.copy)
-                                          : TileCopy::of(image, t.area, seen.colour, seen.rowsOfColour);
+                                          : TileCopy::of(image, t.area, seen.colour, seen.rowsOfColour, false);
             // A tile that ended as it began is no change.
             if (t.surely || !copy.sameAs(image, t.area.topLeft()))
                 tiles.push_back({t.layer, t.area, std::move(copy)});
@@ -169,7 +219,7 @@ void History::aboutToChange(const Picture& picture, const QRect& area, bool fill
                 s.rowsOfColour |= bit;
             } else {
                 OpenTile& t = tiles_[size_t(s.open - 1)];
-                t.copy = TileCopy::of(image, t.area, s.colour, s.rowsOfColour);
+                t.copy = TileCopy::of(image, t.area, s.colour, s.rowsOfColour, false);
                 s.open = -s.open;
             }
         }
@@ -214,7 +264,7 @@ bool History::backToMark(QRect* area) {
     // holds of it.
     std::map<std::tuple<int, int, int>, const Tile*> marked;
     for (int i = now - 1; i >= mark_; --i) {
-        const Step* step = stepAt(i);
+        Step* step = stepAt(i);
         if (step->letGone()) return false;
         for (const Tile& t : step->tiles())
             marked[{t.layer, t.area.y(), t.area.x()}] = &t;
@@ -237,15 +287,31 @@ void History::setLimit(qint64 bytes) {
     keepWithinLimit();
 }
 
+qint64 History::bytes() {
+    for (int i = 0; i < stack_.count(); ++i)
+        stepAt(i)->settle();
+    return bytes_;
+}
+
 // QUndoStack limits only the number of steps, and only while it is empty: the memory
-// limit lets the oldest steps go instead and keeps undo from reaching below them.
+// limit lets the oldest steps go instead and keeps undo from reaching below them. Steps
+// still being packed count once they are, not at the size they were taken.
 void History::keepWithinLimit() {
-    while (bytes_ > limit_ && floor_ < stack_.index() - 1)
-        stepAt(floor_++)->letGo();
-    if (letGoSinceReturned_ >= kReturnAfter) {
-        returnFreedMemory();
-        letGoSinceReturned_ = 0;
+    qint64 packing = 0;
+    for (int i = floor_; i < stack_.count(); ++i)
+        packing += stepAt(i)->bytesWhilePacking();
+    while (bytes_ - packing > limit_ && floor_ < stack_.index() - 1) {
+        Step* oldest = stepAt(floor_++);
+        packing -= oldest->bytesWhilePacking();
+        oldest->letGo();
     }
+    giveBackFreedMemory();
+}
+
+void History::giveBackFreedMemory() {
+    if (letGoSinceReturned_ < kReturnAfter) return;
+    returnFreedMemory();
+    letGoSinceReturned_ = 0;
 }
 
 } // namespace vortan

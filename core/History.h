@@ -44,7 +44,8 @@ class History {
     // The memory the steps' tiles may take, counted as they are kept (packed). The newest
     // step is always kept, even alone larger; the oldest steps are let go first.
     void setLimit(qint64 bytes);
-    qint64 bytes() const { return bytes_; }
+    // Waits for the steps being packed, to count them as they are kept.
+    qint64 bytes();
     int steps() const { return stack_.count(); }
 
     // The layers' owner tells of every change; the open step keeps what it will need.
@@ -81,6 +82,8 @@ class History {
     friend class Step;
 
     void keepWithinLimit();
+    // Gives memory back to the system once enough was freed.
+    void giveBackFreedMemory();
     Step* stepAt(int index) const;
 
     std::array<Picture*, 2> layers_;

@@ -21,7 +21,7 @@ inline const uint32_t* rowAt(const QImage& image, int y, int x) {
 size_t packBound() {
     return ZSTD_compressBound(kTilePixels * 4);
 }
-size_t pack(const uint32_t* pixels, size_t bytes, char* to, size_t room) {
+size_t packPixels(const uint32_t* pixels, size_t bytes, char* to, size_t room) {
     struct Free {
         void operator()(ZSTD_CCtx* c) const { ZSTD_freeCCtx(c); }
     };
@@ -55,11 +55,12 @@ void TileCopy::prepare() {
     of(tile, tile.rect()).unpack(scratch(), kSide);
 }
 
-TileCopy TileCopy::of(const QImage& image, const QRect& area) {
-    return of(image, area, *rowAt(image, area.y(), area.x()), 0);
+TileCopy TileCopy::of(const QImage& image, const QRect& area, bool packNow) {
+    return of(image, area, *rowAt(image, area.y(), area.x()), 0, packNow);
 }
 
-TileCopy TileCopy::of(const QImage& image, const QRect& area, uint32_t colour, uint64_t rowsOfColour) {
+TileCopy TileCopy::of(const QImage& image, const QRect& area, uint32_t colour, uint64_t rowsOfColour,
+                      bool packNow) {
     TileCopy copy;
     copy.width_ = uint8_t(area.width());
     copy.height_ = uint8_t(area.height());
@@ -79,12 +80,22 @@ TileCopy TileCopy::of(const QImage& image, const QRect& area, uint32_t colour, u
             std::memcpy(pixels + r * w, rowAt(image, area.y() + r, area.x()), size_t(w) * 4);
     }
     const size_t bytes = size_t(w) * size_t(h) * 4;
-    static thread_local std::unique_ptr<char[]> packed(new char[packBound()]);
-    const size_t n = pack(pixels, bytes, packed.get(), packBound());
-    copy.raw_ = n == 0 || n >= bytes;
-    copy.packed_ = copy.raw_ ? QByteArray(reinterpret_cast<const char*>(pixels), qsizetype(bytes))
-                             : QByteArray(packed.get(), qsizetype(n));
+    copy.packed_ = QByteArray(reinterpret_cast<const char*>(pixels), qsizetype(bytes));
+    copy.raw_ = copy.unpacked_ = true;
+    if (packNow) copy.pack();
     return copy;
+}
+
+void TileCopy::pack() {
+    if (!unpacked_) return;
+    unpacked_ = false;
+    const size_t bytes = size_t(packed_.size());
+    static thread_local std::unique_ptr<char[]> packed(new char[packBound()]);
+    const size_t n = packPixels(reinterpret_cast<const uint32_t*>(packed_.constData()), bytes, packed.get(),
+                                    packBound());
+    if (n == 0 || n >= bytes) return; // kept as they are
+    raw_ = false;
+    packed_ = QByteArray(packed.get(), qsizetype(n));
 }
 
 void TileCopy::unpack(uint32_t* to, int stride) const {

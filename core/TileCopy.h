@@ -12,9 +12,6 @@
 
 namespace vortan {
 
-// A copy of one tile of a layer as it was, for the history and for what clear() brings
-// back: a tile of one colour keeps just that colour, any other keeps its pixels packed.
-// Copies share their packed pixels, so copying one costs nothing.
 // Whether the n pixels from `pixels` on are all `colour`. A tile's row is read so for
 // every row a fill paints: sixteen pixels at a time in four lanes, no early exit, and
 // unrolled for a whole tile's row.
@@ -53,10 +50,12 @@ class TileCopy {
     // wait for it: a level's first press.
     static void prepare();
     // The pixels of `area` (at most kSide square, on the image), which is Format_RGB32.
-    static TileCopy of(const QImage& image, const QRect& area);
+    static TileCopy of(const QImage& image, const QRect& area, bool packNow = true);
     // The same, the rows of the area marked in rowsOfColour (bit 0 the top row) taken to be
-    // all `colour` whatever the image shows there now.
-    static TileCopy of(const QImage& image, const QRect& area, uint32_t colour, uint64_t rowsOfColour);
+    // all `colour` whatever the image shows there now. Unless `packNow`, pixels of more than
+    // one colour are kept as they are until pack().
+    static TileCopy of(const QImage& image, const QRect& area, uint32_t colour, uint64_t rowsOfColour,
+                       bool packNow = true);
     // Whether the n pixels of a tile's row from `pixels` on are all `colour`.
     static bool rowIs(const uint32_t* pixels, int n, uint32_t colour) {
         return n == kSide ? allPixelsAre<kSide>(pixels, n, colour) : allPixelsAre(pixels, n, colour);
@@ -66,6 +65,10 @@ class TileCopy {
     QSize size() const { return {width_, height_}; }
     // The packed pixels' bytes; none for a tile of one colour.
     qint64 packedBytes() const { return packed_.size(); }
+    // Whether the pixels wait for pack().
+    bool waitsToBePacked() const { return unpacked_; }
+    // Packs pixels kept as they were taken; any thread may pack a copy nobody else reads.
+    void pack();
 
     // The pixels, `stride` apart from `to` on.
     void unpack(uint32_t* to, int stride) const;
@@ -80,7 +83,8 @@ class TileCopy {
     QByteArray packed_; // empty for one colour
     uint32_t only_ = 0; // that colour
     uint8_t width_ = 0, height_ = 0;
-    bool raw_ = false; // pixels that packing did not make smaller are kept as they are
+    bool raw_ = false;      // pixels kept as they are: packing did not make them smaller, or has not been tried
+    bool unpacked_ = false; // not tried yet
 };
 
 } // namespace vortan

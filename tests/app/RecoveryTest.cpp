@@ -1,3 +1,4 @@
+#include "core/Layout.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestEditor.h"
 
@@ -115,30 +116,27 @@ TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
     EXPECT_TRUE(copied(layersOf(e.level())));
 }
 
-// Killed after copies of the changed tiles and a change not yet copied: the level comes
-// back as at the last copy.
-TEST(Recovery, AKilledEditorsLastCopyComesBack) {
-    QTemporaryDir folder;
-    killedChild(folder.path(), true);
-    TestEditor painted, e;
-    paintIn(painted, painted.folder.path());
-    painted.click({200, 120});
-    offered(e, folder.path(), {MsgAnswer::Yes});
-    EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
-}
+// Killed with its work unsaved: Yes brings the level back pixel for pixel as unsaved work,
+// as at the timer's last copy; or, after copies of the changed tiles and a change not yet
+// copied, as at the last copy. Saving removes the copy.
+TEST(Recovery, AKilledEditorsLevelComesBackAsAtItsLastCopy) {
+    QTemporaryDir rounds;
+    killedChild(rounds.path(), true);
+    TestEditor twoCopies, painted, recovered, e;
+    paintIn(twoCopies, twoCopies.folder.path());
+    twoCopies.click({200, 120});
+    offered(recovered, rounds.path(), {MsgAnswer::Yes});
+    EXPECT_TRUE(hasLayers(recovered.level(), layersOf(twoCopies.level())));
 
-// Yes brings the level back pixel for pixel as unsaved work; saving removes the copy.
-TEST(Recovery, AKilledEditorsLevelComesBack) {
     QTemporaryDir folder;
     killedChild(folder.path(), false);
-    TestEditor painted, e;
     paintIn(painted, painted.folder.path());
-
     const QStringList asked = offered(e, folder.path(), {MsgAnswer::Yes});
     EXPECT_TRUE(asked.size() == 1 &&
                 asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
     EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
     EXPECT_TRUE(e.level().isModified());
+    EXPECT_EQ(e->view().navigatorScale(), navigatorGeometry({304, 204}).scale); // the level's, not the start's
 
     // Saved work leaves no copy.
     e.choose(e.folder.filePath("kept"));
