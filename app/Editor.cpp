@@ -27,6 +27,7 @@ Editor::Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSou
     recovery_.setFolder(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery");
     // The level says what changed; the viewport, the navigator and the title follow.
     connect(&level_, &LevelDocument::areaChanged, this, [this](QRect area) {
+        view_.levelChanged(area);
         view_.markNavigatorStale();
         emit pictureChanged(ShownPicture::Viewport, view_.onScreen(area));
     });
@@ -46,10 +47,6 @@ bool Editor::start() {
     gameFolder_.readRemembered();
     view_.fitNavigator(level_, view_.shownLayer());
     return true;
-}
-
-void Editor::yield() {
-    if (yieldHook_) yieldHook_();
 }
 
 LongWork Editor::work(bool withProgress) {
@@ -83,6 +80,7 @@ void Editor::redrawViewport() {
     view_.keepInside(level_);
     view_.setPreview({}, {});
     emit pictureChanged(ShownPicture::Viewport);
+    emit pictureChanged(ShownPicture::Navigator); // it marks where the viewport is
 }
 
 bool Editor::mayClose() {
@@ -343,7 +341,7 @@ void Editor::setZoomed(bool zoomed) {
     if (busy()) return;
     input_.endStroke();
     view_.setZoomed(zoomed);
-    emit controlsChanged();
+    layOut(windowOuter_); // the box shows the level at 6 in the viewport of scale 1
     redrawViewport();
     focusViewportIfAllowed();
 }
@@ -382,7 +380,7 @@ void Editor::pressInNavigator(QPointF at) {
     // The navigator's frame is not part of its picture.
     if (busy() || !view_.onNavigator(at)) return;
     input_.endStroke();
-    view_.scrollTo(level_, view_.navigatorScale() * float(at.x()), view_.navigatorScale() * float(at.y()));
+    view_.scrollToNavigatorPoint(level_, at);
     redrawViewport();
     focusViewportIfAllowed();
 }
@@ -390,8 +388,7 @@ void Editor::pressInNavigator(QPointF at) {
 void Editor::moveInNavigator(Qt::MouseButtons buttons, QPointF at) {
     if (busy()) return;
     if (buttons != Qt::NoButton) {
-        view_.scrollTo(level_, view_.navigatorScale() * float(at.x()),
-                       view_.navigatorScale() * float(at.y()));
+        view_.scrollToNavigatorPoint(level_, at);
         redrawViewport();
     }
     focusViewportIfAllowed();

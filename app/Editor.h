@@ -32,6 +32,8 @@ struct Controls {
     // The red, green and blue of the pixel under the pointer; the red one also shows the
     // progress of long work.
     QString red = "0 ", green = "0 ", blue = "0 ";
+    // The level pixel under the pointer, last seen on the level.
+    QPoint pointer;
     bool viewportEnabled = true;
     QSize viewportOuter = View::kStartViewportOuter;
     // A command that rebuilds, loads, saves or exports the level is running: nothing
@@ -120,8 +122,11 @@ class Editor : public QObject {
         input_.move(buttons, modifiers, at);
     }
     void releaseInViewport(Qt::MouseButtons stillHeld = Qt::NoButton) { input_.release(stillHeld); }
-    void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers) { input_.wheel(angle, modifiers); }
+    void wheelInViewport(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF at = {}) {
+        input_.wheel(angle, modifiers, at);
+    }
     void keyInViewport(int key, Qt::KeyboardModifiers modifiers) { input_.key(key, modifiers); }
+    void keyUpInViewport(int key) { input_.keyUp(key); }
     void pressInNavigator(QPointF at);
     void moveInNavigator(Qt::MouseButtons buttons, QPointF at);
 
@@ -151,6 +156,7 @@ class Editor : public QObject {
 
   private:
     friend class ViewportInput;
+    friend class ViewMoves;
 
     // The unsaved-work question: true when the level may be replaced.
     bool mayDiscardLevel();
@@ -168,7 +174,9 @@ class Editor : public QObject {
     void buildThumbnail();
     LongWork work(bool withProgress);
     void startProgress(float passes);
-    void yield();
+    void yield() {
+        if (yieldHook_) yieldHook_();
+    }
 
     UserDialogs& ui_;
     EditorFolders folders_;

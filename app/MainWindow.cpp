@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/Readout.h"
 #include "view/PictureWidget.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace vortan {
@@ -21,6 +23,8 @@ namespace vortan {
 namespace {
 const char* kBrushTip = "Left Click = New color,  Right Click = Load Brush";
 const char* kViewTip = "If you are in doubt, Click on 'Level'";
+// Room for the readout's lines below the navigator.
+constexpr int kReadoutHeight = 68;
 } // namespace
 
 QPushButton* MainWindow::addButton(const char* caption, int y, const char* tooltip) {
@@ -56,14 +60,16 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     toolColumn->setGeometry(8, 0, 105, 412);
     toolColumn->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
-    newButton = addButton("&New", 24, "Create a new empty level");
-    randomButton = addButton("&Random", 48, "Create a new level with random content");
-    loadButton = addButton("L&oad", 80, "Load a level from disk");
-    saveButton = addButton("&Save", 104, "Save your level before it is to late!");
-    exportButton = addButton("&Export", 136, "Make your level ready to play");
-    levelToMapButton = addButton("Le&vel -> Map", 168, nullptr);
+    // Each tooltip names the keys that do the same. Alt+O reaches both Load and Options,
+    // so it moves between them; Ctrl+O loads.
+    newButton = addButton("&New", 24, "Create a new empty level (Ctrl+N, Alt+N)");
+    randomButton = addButton("&Random", 48, "Create a new level with random content (Alt+R)");
+    loadButton = addButton("L&oad", 80, "Load a level from disk (Ctrl+O)");
+    saveButton = addButton("&Save", 104, "Save your level before it is to late! (Alt+S)");
+    exportButton = addButton("&Export", 136, "Make your level ready to play (Alt+E)");
+    levelToMapButton = addButton("Le&vel -> Map", 168, "Everything not black becomes wall (Alt+V)");
     optionsButton = addButton("&Options", 200, "Change the name of your level");
-    helpButton = addButton("&Help", 232, "View the Help file");
+    helpButton = addButton("&Help", 232, "View the Help file (F1, Alt+H)");
 
     redLabel = addValueLabel(8, QColor(255, 180, 180), "The Red portion of your current color");
     greenLabel = addValueLabel(38, QColor(180, 255, 180), "The Green portion of your current color");
@@ -82,19 +88,26 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     for (const MaterialEntry& m : kMaterialList)
         materialList->addItem(m.name);
 
-    navigator = new PictureWidget(&editor_.view().navigator(), this);
+    navigator = new NavigatorWidget(editor_.view(), this);
     navigator->setToolTip("Click to move around on your level");
+    readout = new QLabel(this);
+    readout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    readout->setToolTip("The level pixel under the pointer, the material there, the brush, the scale\n"
+                        "(Ctrl+wheel, + and - zoom; G shows the grid from 8 up), and * while unsaved");
 
     const char* viewCaptions[3] = {"&Level", "&Map", "&Thumbnail"};
+    const char* viewKeys[3] = {" (Alt+L)", " (Alt+M)", " (Alt+T)"};
     for (int i = 0; i < 3; ++i) {
         viewButtons[i] = new QRadioButton(viewCaptions[i], this);
         // The last caption gets the room up to the zoom box so that it is read in full.
         viewButtons[i]->setGeometry(120 + 56 * i, 8, i == 2 ? 72 : 57, 17);
-        viewButtons[i]->setToolTip(i == 0 ? "This is where you do most of your drawing" : kViewTip);
+        viewButtons[i]->setToolTip(QString(i == 0 ? "This is where you do most of your drawing" : kViewTip) +
+                                   viewKeys[i]);
     }
     viewButtons[0]->setChecked(true);
     zoomBox = new QCheckBox("&Zoom", this);
     zoomBox->setGeometry(304, 8, 57, 17);
+    zoomBox->setToolTip("Edit single pixels, six times larger (Alt+Z)");
 
     viewport = new ViewportWidget(editor_.view(), editor_.level(), this);
     viewport->move(120, 24);
@@ -130,6 +143,16 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     connect(viewport, &PictureWidget::mouseReleased, &editor_, &Editor::releaseInViewport);
     connect(viewport, &PictureWidget::wheelTurned, &editor_, &Editor::wheelInViewport);
     connect(viewport, &PictureWidget::keyPressed, &editor_, &Editor::keyInViewport);
+    connect(viewport, &PictureWidget::keyReleased, &editor_, &Editor::keyUpInViewport);
+    connect(&editor_.level(), &LevelDocument::modifiedChanged, this, &MainWindow::syncLabels);
+    // Window-wide keys; none of them takes a letter that chooses a material.
+    const std::pair<QKeySequence, std::function<void()>> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newButton->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { loadButton->click(); }},
+        {QKeySequence(Qt::Key_F1), [this] { helpButton->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }}};
+    for (const auto& [sequence, action] : keys)
+        connect(new QShortcut(sequence, this), &QShortcut::activated, this, action);
     connect(levelToMapButton, &QPushButton::clicked, &editor_, &Editor::levelToMap);
     connect(saveButton, &QPushButton::clicked, &editor_, &Editor::saveLevel);
     connect(loadButton, &QPushButton::clicked, &editor_, &Editor::loadLevel);
@@ -186,6 +209,7 @@ void MainWindow::syncControls() {
     colourBrush->setVisible(view.shownLayer() == LevelDocument::kColourLayer);
     materialBrush->setVisible(view.shownLayer() == LevelDocument::kMaterialMap);
     navigator->setGeometry(8, 416, kNavigatorOuterWidth, view.navigatorOuterHeight());
+    readout->setGeometry(8, navigator->geometry().bottom() + 5, kNavigatorOuterWidth, kReadoutHeight);
 }
 
 void MainWindow::showPicture(ShownPicture which, QRect area) {
@@ -198,6 +222,7 @@ void MainWindow::syncLabels() {
     redLabel->setText(c.red);
     greenLabel->setText(c.green);
     blueLabel->setText(c.blue);
+    readout->setText(readoutText(editor_));
 }
 
 void MainWindow::resizeEvent(QResizeEvent*) {

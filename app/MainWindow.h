@@ -44,6 +44,8 @@ class MainWindow : public QWidget {
     PictureWidget* navigator;
     PictureWidget* colourBrush;
     PictureWidget* materialBrush;
+    // Where the pointer is, below the navigator.
+    QLabel* readout;
 
     // The window's outer size as the layout rule reads it (frame included when known).
     QSize outerSize() const;

@@ -5,8 +5,6 @@
 namespace vortan {
 
 namespace {
-constexpr int kNoPreview = -10000;
-
 bool onlyAModifier(int key) {
     return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
            key == Qt::Key_AltGr;
@@ -14,10 +12,14 @@ bool onlyAModifier(int key) {
 } // namespace
 
 Pointer ViewportInput::pointer(QPointF at, Qt::KeyboardModifiers modifiers) const {
+    const View& v = e_.view_;
     Pointer p;
-    p.at = at;
-    p.offset = e_.view_.offset();
-    p.zoomed = e_.view_.zoomed();
+    p.offset = v.offset();
+    p.zoomed = v.zoomed();
+    p.scaled = v.freelyScaled();
+    // Zoomed in or out, the tools work in level pixels; at scale 1 and in the Zoom box,
+    // on the viewport's pixels as they always have.
+    p.at = p.scaled ? v.toLevel(at) - QPointF(p.offset) : at;
     p.modifiers = modifiers;
     return p;
 }
@@ -26,10 +28,14 @@ ToolContext ViewportInput::context() const {
     return {e_.level_, e_.brush_, e_.view_.shownLayer(), e_.view_.shown() == View::Shown::Level};
 }
 
-void ViewportInput::showValuesAt(float x, float y) {
-    const Colour c = e_.level_.layer(e_.view_.shownLayer()).pixelAt(roundHalfEven(x), roundHalfEven(y));
+void ViewportInput::showValuesAt(QPoint pixel) {
+    const Colour c = e_.level_.layer(e_.view_.shownLayer()).pixelAt(pixel.x(), pixel.y());
     if (c == kNoColour) return; // beside the level the labels keep their values
     Controls& shown = e_.controls_;
+    if (pixel != shown.pointer) {
+        shown.pointer = pixel;
+        emit e_.labelsChanged();
+    }
     const QString red = QString::number(redOf(c)) + " ", green = QString::number(greenOf(c)) + " ",
                   blue = QString::number(blueOf(c)) + " ";
     if (red == shown.red && green == shown.green && blue == shown.blue) return;
@@ -56,48 +62,53 @@ void ViewportInput::press(Qt::MouseButton button, Qt::KeyboardModifiers modifier
     // pixels the user cannot see.
     if (!e_.controls_.viewportEnabled || !e_.view_.onViewport(at)) return;
     endStroke();
+    // A left drag with Space held only pans: no press on the level.
+    if (button == Qt::LeftButton && moves_.spaceHeld()) return moves_.startPan(button, at);
     e_.level_.history().mark(); // Backspace goes back to here
     stroking_ = true;
+    // The middle button pans; no tool takes its press.
+    if (button == Qt::MiddleButton) moves_.startPan(button, at);
     Pointer p = pointer(at, modifiers);
     p.button = button;
-    const float x = float(at.x()), y = float(at.y());
-    const QPoint o = p.offset;
     if (p.zoomed) {
         use(tools_.forPress(p), true, p);
-        showValuesAt(float(o.x()) + x / float(View::kZoomFactor),
-                     float(o.y()) + y / float(View::kZoomFactor));
+        const float n = View::kZoomFactor;
+        showValuesAt({roundHalfEven(float(p.offset.x()) + float(at.x()) / n),
+                      roundHalfEven(float(p.offset.y()) + float(at.y()) / n)});
     } else {
-        showValuesAt(float(o.x()) + x, float(o.y()) + y);
+        showValuesAt(e_.view_.pixelUnder(at));
         use(tools_.forPress(p), true, p);
     }
 }
 
 void ViewportInput::move(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at) {
     if (!e_.controls_.viewportEnabled) return;
+    if (moves_.panning() && moves_.panTo(buttons, at)) return;
     Pointer p = pointer(at, modifiers);
     // Only a stroke with its own step paints: a drag from the frame, or one that went on
     // past Backspace, an undo or a command, only moves the preview.
     p.buttons = stroking_ ? buttons : Qt::NoButton;
-    const float x = float(at.x()), y = float(at.y());
-    const QPoint o = p.offset;
     if (p.zoomed) {
         if (stroking_) use(tools_.forDrag(p), false, p);
         const int n = View::kZoomFactor;
-        showValuesAt(float(o.x() + roundHalfEven(float(roundHalfEven(x)) / float(n))),
-                     float(o.y() + roundHalfEven(float(roundHalfEven(y)) / float(n))));
+        const QPoint o = p.offset;
+        showValuesAt({o.x() + roundHalfEven(float(roundHalfEven(float(at.x()))) / float(n)),
+                      o.y() + roundHalfEven(float(roundHalfEven(float(at.y()))) / float(n))});
         return;
     }
-    showValuesAt(float(o.x()) + x, float(o.y()) + y);
+    showValuesAt(e_.view_.pixelUnder(at));
     if (const Tool* hovering = tools_.forHover(p)) {
         const Tool::Preview preview = hovering->hover(context(), p);
-        previewCorner_ = preview.corner;
+        hoverAt_ = at;
         emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(preview.picture, preview.corner));
     }
     if (stroking_) use(tools_.forDrag(p), false, p);
 }
 
 void ViewportInput::release(Qt::MouseButtons stillHeld) {
-    if (stillHeld == Qt::NoButton) endStroke();
+    if (stillHeld != Qt::NoButton) return;
+    moves_.endPan();
+    endStroke();
 }
 
 void ViewportInput::endStroke() {
@@ -109,12 +120,25 @@ void ViewportInput::endStroke() {
 }
 
 void ViewportInput::showPreviewAgain() {
-    if (e_.view_.zoomed() || previewCorner_.x() == kNoPreview) return;
-    emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(e_.brush_.preview(), previewCorner_));
+    if (e_.view_.zoomed() || moves_.panning() || !hoverAt_) return;
+    const Pointer p = pointer(*hoverAt_, {});
+    if (const Tool* hovering = tools_.forHover(p)) {
+        const Tool::Preview preview = hovering->hover(context(), p);
+        emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(preview.picture, preview.corner));
+    }
 }
 
-void ViewportInput::wheel(QPoint angle, Qt::KeyboardModifiers modifiers) {
+void ViewportInput::wheel(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF at) {
     if (!e_.controls_.viewportEnabled) return;
+    if (modifiers & Qt::ControlModifier) {
+        // Away from the user zooms in, a notch a step.
+        wheelTurn_ += angle.y();
+        for (; wheelTurn_ >= 120; wheelTurn_ -= 120)
+            moves_.zoom(true, at);
+        for (; wheelTurn_ <= -120; wheelTurn_ += 120)
+            moves_.zoom(false, at);
+        return;
+    }
     // Shift turns the wheel sideways; some systems send that as a sideways turn already.
     const bool sideways = modifiers & Qt::ShiftModifier || angle.y() == 0;
     wheelTurn_ += sideways ? (angle.x() != 0 ? angle.x() : angle.y()) : angle.y();
@@ -127,8 +151,12 @@ void ViewportInput::wheel(QPoint angle, Qt::KeyboardModifiers modifiers) {
 }
 
 void ViewportInput::scrollBy(int dx, int dy) {
-    e_.view_.scrollTo(e_.level_, float(e_.view_.xOffset() + dx), float(e_.view_.yOffset() + dy));
+    e_.view_.scrollBy(e_.level_, {dx, dy});
     e_.redrawViewport();
+}
+
+void ViewportInput::keyUp(int key) {
+    if (key == Qt::Key_Space) moves_.setSpaceHeld(false);
 }
 
 void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
@@ -136,6 +164,10 @@ void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
     // A key that does something ends a stroke still held first, as its own step; the
     // modifiers alone only change what the next move does.
     if (onlyAModifier(key)) return;
+    if (key == Qt::Key_Space) { // held for panning; its repeats are no keys of their own
+        if (!moves_.spaceHeld()) endStroke();
+        return moves_.setSpaceHeld(true);
+    }
     endStroke();
     if (modifiers & Qt::ControlModifier) {
         // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
@@ -145,8 +177,16 @@ void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
     // The letters of the materials choose them, with any modifier.
     for (const MaterialEntry& m : kMaterialList)
         if (key == Qt::Key_A + (m.key - 'A')) return e_.chooseMaterial(m.name);
+    // 50 screen pixels at every free scale; 8 level pixels in the Zoom box.
     const int step = e_.view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
     switch (key) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return moves_.zoomAboutCentre(true);
+    case Qt::Key_Minus:
+        return moves_.zoomAboutCentre(false);
+    case Qt::Key_G:
+        return moves_.toggleGrid();
     case Qt::Key_Up:
         return scrollBy(0, -step);
     case Qt::Key_Down:

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/ViewMoves.h"
 #include "paint/Tools.h"
 
 #include <QPointF>
+#include <optional>
 
 namespace vortan {
 
@@ -12,7 +14,8 @@ class Editor;
 // the brush. A press on the viewport's pixels opens a stroke: it and the moves with a
 // button held make one step of the history, up to the release of the last button held.
 // A key, a view switch or any command ends the stroke as its own step first; moves after
-// that paint nothing until the next press.
+// that paint nothing until the next press. The middle button, or the left with Space
+// held, pans instead; Ctrl+wheel and + and - zoom.
 class ViewportInput {
   public:
     explicit ViewportInput(Editor& editor) : e_(editor) {}
@@ -20,10 +23,12 @@ class ViewportInput {
     void press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void move(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
     void release(Qt::MouseButtons stillHeld);
-    // The wheel scrolls by the arrow keys' step, sideways with Shift; angle in eighths
-    // of a degree, 120 a notch.
-    void wheel(QPoint angle, Qt::KeyboardModifiers modifiers);
+    // The wheel scrolls by the arrow keys' step, sideways with Shift, and zooms about the
+    // pointer at `at` with Ctrl; angle in eighths of a degree, 120 a notch.
+    void wheel(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF at = {});
     void key(int key, Qt::KeyboardModifiers modifiers);
+    // A key went up (Space ends panning's hold).
+    void keyUp(int key);
     // Ends a stroke still open as its own step.
     void endStroke();
     bool stroking() const { return stroking_; }
@@ -33,18 +38,20 @@ class ViewportInput {
   private:
     Pointer pointer(QPointF at, Qt::KeyboardModifiers modifiers) const;
     ToolContext context() const;
-    // The value labels show the colour of the shown layer under the pointer.
-    void showValuesAt(float x, float y);
+    // The value labels show the colour of the shown layer under the pointer, the readout
+    // where it is.
+    void showValuesAt(QPoint pixel);
     void scrollBy(int dx, int dy);
     // A press (pressed) or a move of the stroke handed to a tool, in the stroke's step.
     void use(Tool* tool, bool pressed, const Pointer& p);
 
     Editor& e_;
     ToolBox tools_;
+    ViewMoves moves_{e_};
     bool stroking_ = false;
     bool stepOpen_ = false;
-    // Where the preview was last drawn; far off until the first move.
-    QPoint previewCorner_{-10000, -10000};
+    // Where the pointer last showed the preview, viewport pixels; none before the first move.
+    std::optional<QPointF> hoverAt_;
     int wheelTurn_ = 0;
 };
 

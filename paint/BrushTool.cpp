@@ -17,8 +17,16 @@ bool BrushTool::takesDrag(const Pointer& p) const {
     return !p.zoomed && !anyModifier(p.modifiers) && p.buttons == button();
 }
 
+QPoint BrushTool::corner(const Pointer& p, QPointF at) {
+    // Zoomed in or out, the brush's middle pixel sits on the level pixel under the pointer.
+    if (p.scaled)
+        return p.offset + QPoint(int(std::floor(at.x())), int(std::floor(at.y()))) -
+               QPoint(Brush::kSide / 2, Brush::kSide / 2);
+    return p.offset + QPoint(brushCorner(at.x()), brushCorner(at.y()));
+}
+
 void BrushTool::stamp(ToolContext& c, const Pointer& p, QPointF at) const {
-    const QPoint corner = QPoint(brushCorner(at.x()), brushCorner(at.y())) + p.offset;
+    const QPoint corner = BrushTool::corner(p, at);
     const Brush& b = c.brush;
     c.level.stamp(corner, b.mask(), paints_ ? &b.colourBrush() : nullptr,
                   paints_ ? &b.materialBrush() : nullptr);
@@ -45,7 +53,7 @@ bool BrushTool::drag(ToolContext& c, const Pointer& p) {
 }
 
 Tool::Preview BrushTool::hover(const ToolContext& c, const Pointer& p) const {
-    return {c.brush.preview(), {brushCorner(p.at.x()), brushCorner(p.at.y())}};
+    return {c.brush.preview(), corner(p, p.at)};
 }
 
 } // namespace vortan

@@ -24,10 +24,12 @@ class BrushTool : public Tool {
 
   private:
     Qt::MouseButton button() const { return paints_ ? Qt::LeftButton : Qt::RightButton; }
+    // The brush square's top-left level pixel for a pointer at `at`.
+    static QPoint corner(const Pointer& p, QPointF at);
     void stamp(ToolContext& c, const Pointer& p, QPointF at) const;
 
     bool paints_;
-    std::optional<QPointF> last_; // the last stamp of the stroke, viewport pixels
+    std::optional<QPointF> last_; // the last stamp of the stroke, as the pointer's `at`
 };
 
 // The same stroke with the right button: black in both layers over the brush's shape.

@@ -1,9 +1,12 @@
 #include "paint/FillTool.h"
 #include "core/Numbers.h"
 
+#include <cmath>
+
 namespace vortan {
 
 QPoint levelPixel(const Pointer& p) {
+    if (p.scaled) return p.offset + QPoint(int(std::floor(p.at.x())), int(std::floor(p.at.y())));
     return {roundHalfEven(float(p.offset.x()) + float(p.at.x())),
             roundHalfEven(float(p.offset.y()) + float(p.at.y()))};
 }

@@ -11,12 +11,15 @@ namespace vortan {
 
 // The pointer over the viewport as a tool sees it.
 struct Pointer {
-    QPointF at;    // viewport pixels
+    // Viewport pixels; when `scaled`, level pixels from `offset` instead.
+    QPointF at;
     QPoint offset; // the level pixel at the viewport's top-left corner
     bool zoomed = false;
     Qt::MouseButton button = Qt::NoButton; // a press: the button that went down
     Qt::MouseButtons buttons;              // a move: the buttons held
     Qt::KeyboardModifiers modifiers;
+    // The view is zoomed in or out freely: the pointer acts on the level pixel it is over.
+    bool scaled = false;
 };
 
 // What a tool works on: the level, the brush, and which layer the view shows.
@@ -45,7 +48,7 @@ class Tool {
     // Whether the whole view is painted anew after the tool acted, the preview taken off.
     virtual bool redrawsView() const { return false; }
     // The picture under the pointer, drawn over the viewport, and its top-left corner
-    // there.
+    // on the level.
     struct Preview {
         QImage picture;
         QPoint corner;

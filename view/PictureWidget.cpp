@@ -54,7 +54,7 @@ void PictureWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PictureWidget::wheelEvent(QWheelEvent* event) {
-    emit wheelTurned(event->angleDelta(), event->modifiers());
+    emit wheelTurned(event->angleDelta(), event->modifiers(), event->position() - QPointF(kFrame, kFrame));
 }
 
 void PictureWidget::mousePressEvent(QMouseEvent* event) {
@@ -68,6 +68,29 @@ void PictureWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void PictureWidget::keyPressEvent(QKeyEvent* event) {
     emit keyPressed(event->key(), event->modifiers());
+}
+
+void PictureWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) emit keyReleased(event->key());
+}
+
+void PictureWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    emit keyReleased(Qt::Key_Space);
+}
+
+NavigatorWidget::NavigatorWidget(const View& view, QWidget* parent)
+    : PictureWidget(&view.navigator(), parent), view_(view) {}
+
+void NavigatorWidget::paintEvent(QPaintEvent* event) {
+    PictureWidget::paintEvent(event);
+    const QRect shown = view_.visibleOnNavigator();
+    if (shown.isEmpty()) return;
+    // Inverted, so that it shows on any level.
+    QPainter p(this);
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(Qt::white);
+    p.drawRect(shown.translated(kFrame, kFrame).adjusted(0, 0, -1, -1));
 }
 
 } // namespace vortan

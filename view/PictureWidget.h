@@ -22,8 +22,10 @@ class PictureWidget : public QWidget {
     void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
     // A button went up; stillHeld are those still down.
     void mouseReleased(Qt::MouseButtons stillHeld);
-    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers);
+    void wheelTurned(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF at);
     void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+    // A key went up; its repeats are not told. Losing the keys lets Space go.
+    void keyReleased(int key);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,6 +34,8 @@ class PictureWidget : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
     // Paints the frame when the area reaches it; the area inside it, in pixels.
     QRect paintFrame(QPainter& p, const QRect& area);
@@ -56,6 +60,23 @@ class ViewportWidget : public PictureWidget {
   private:
     const View& view_;
     const LevelDocument& level_;
+};
+
+} // namespace vortan
+
+namespace vortan {
+
+// The navigator on screen: the whole level in small, the viewport's area marked on it.
+class NavigatorWidget : public PictureWidget {
+    Q_OBJECT
+  public:
+    NavigatorWidget(const View& view, QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    const View& view_;
 };
 
 } // namespace vortan

@@ -12,6 +12,13 @@ namespace {
 QSize drawable(QSize outer) {
     return {std::max(0, outer.width() - 2 * kFrame), std::max(0, outer.height() - 2 * kFrame)};
 }
+
+int floorOf(double v) {
+    return roundHalfEven(std::floor(v));
+}
+
+// A level far larger than any window: the layout rule then gives the most room it can.
+constexpr int kRoomier = 1 << 24;
 } // namespace
 
 View::View()
@@ -27,49 +34,206 @@ View::View()
 
 void View::setShown(Shown shown) {
     shown_ = shown;
-    if (shown != Shown::Thumbnail) shownLayer_ = int(shown);
+    if (shown == Shown::Thumbnail || int(shown) == shownLayer_) return;
+    shownLayer_ = int(shown);
+    reduced_.forget(); // they were of the other layer
+}
+
+void View::setZoomed(bool zoomed) {
+    if (zoomed == zoomed_) return;
+    const QPoint topLeft = offset();
+    zoomed_ = zoomed;
+    scroll_ = QPoint(roundHalfEven(topLeft.x() * scale()), roundHalfEven(topLeft.y() * scale()));
+}
+
+QString View::scaleName() const {
+    if (step_ == kFit) return "fit";
+    const double s = kScales[size_t(step_)];
+    return s < 1 ? "1/" + QString::number(roundHalfEven(1 / s)) : QString::number(roundHalfEven(s));
+}
+
+bool View::zoomStep(bool in, QPointF about) {
+    if (zoomed_) return false;
+    int next = step_;
+    if (in) {
+        if (step_ == kFit) {
+            next = 0;
+            while (next < int(kScales.size()) && kScales[size_t(next)] <= fitScale_)
+                ++next;
+        } else {
+            ++next;
+        }
+        if (next >= int(kScales.size())) return false;
+    } else {
+        if (step_ == kFit) return false;
+        if (--next < 0 || kScales[size_t(next)] <= fitScale_) next = kFit;
+    }
+    // The level point under the pointer lands in the screen pixel under it again.
+    const QPointF under = toLevel(about);
+    step_ = next;
+    const double s = freeScale();
+    scroll_ =
+        QPoint(floorOf(under.x() * s) - floorOf(about.x()), floorOf(under.y() * s) - floorOf(about.y()));
+    return true;
+}
+
+int View::levelAt(int screen) const {
+    return floorOf(double(screen) / scale());
+}
+
+QSize View::levelOnScreen(const LevelDocument& level) const {
+    // A level pixel partly shown counts; the small allowance keeps fit from gaining a column.
+    const double s = scale();
+    return {int(std::ceil(level.width() * s - 1e-6)), int(std::ceil(level.height() * s - 1e-6))};
 }
 
 void View::scrollTo(const LevelDocument& level, float x, float y) {
-    int w = viewportSize_.width(), h = viewportSize_.height();
+    if (zoomed_)
+        scroll_ = QPoint(roundHalfEven(x), roundHalfEven(y)) * kZoomFactor;
+    else
+        scroll_ = QPoint(roundHalfEven(double(x) * freeScale()), roundHalfEven(double(y) * freeScale()));
+    keepInside(level);
+}
+
+void View::scrollBy(const LevelDocument& level, QPoint by) {
+    scroll_ += zoomed_ ? by * kZoomFactor : by;
+    keepInside(level);
+}
+
+void View::keepInside(const LevelDocument& level) {
+    // The lower bound first: a level narrower than the viewport gets a negative offset.
     if (zoomed_) {
         // Level pixels that cover the viewport, a partly visible block included.
-        w = (w + kZoomFactor) / kZoomFactor;
-        h = (h + kZoomFactor) / kZoomFactor;
+        const int w = (viewportSize_.width() + kZoomFactor) / kZoomFactor;
+        const int h = (viewportSize_.height() + kZoomFactor) / kZoomFactor;
+        scroll_ = QPoint(std::min(std::max(xOffset(), 0), level.width() - w),
+                         std::min(std::max(yOffset(), 0), level.height() - h)) *
+                  kZoomFactor;
+        return;
     }
-    // The lower bound first: a level narrower than the viewport gets a negative offset.
-    xOffset_ = std::min(std::max(roundHalfEven(x), 0), level.width() - w);
-    yOffset_ = std::min(std::max(roundHalfEven(y), 0), level.height() - h);
+    const QSize extent = levelOnScreen(level);
+    scroll_ = QPoint(std::min(std::max(scroll_.x(), 0), extent.width() - viewportSize_.width()),
+                     std::min(std::max(scroll_.y(), 0), extent.height() - viewportSize_.height()));
+}
+
+QPointF View::toLevel(QPointF at) const {
+    return (QPointF(scroll_) + at) / scale();
+}
+
+QPoint View::pixelUnder(QPointF at) const {
+    if (zoomed_) // as the single-pixel editor counts: pointer columns 0 to 4 give the first pixel
+        return offset() + QPoint(roundHalfEven(float(at.x()) + 1) / kZoomFactor,
+                                 roundHalfEven(float(at.y()) + 1) / kZoomFactor);
+    if (!freelyScaled())
+        return {roundHalfEven(float(scroll_.x()) + float(at.x())),
+                roundHalfEven(float(scroll_.y()) + float(at.y()))};
+    const QPointF l = toLevel(at);
+    return {floorOf(l.x()), floorOf(l.y())};
+}
+
+QRectF View::visibleArea() const {
+    return QRectF(toLevel({0, 0}), toLevel(QPointF(viewportSize_.width(), viewportSize_.height())));
+}
+
+QRect View::visibleOnNavigator() const {
+    if (!(navigatorScale_ > 0)) return {};
+    const QRectF v = visibleArea();
+    const QRect r(QPoint(floorOf(v.left() / navigatorScale_), floorOf(v.top() / navigatorScale_)),
+                  QPoint(int(std::ceil(v.right() / navigatorScale_)) - 1,
+                         int(std::ceil(v.bottom() / navigatorScale_)) - 1));
+    return r & navigator_.image().rect();
 }
 
 QRect View::onScreen(const QRect& levelArea) const {
-    const int n = scale();
-    const QRect a = levelArea.translated(-xOffset_, -yOffset_);
-    return QRect(a.x() * n, a.y() * n, a.width() * n, a.height() * n) & QRect(QPoint(0, 0), viewportSize_);
+    const double s = scale();
+    const QRect a = levelArea.normalized();
+    const int x0 = floorOf(a.x() * s), y0 = floorOf(a.y() * s);
+    const int x1 = int(std::ceil((a.x() + a.width()) * s)), y1 = int(std::ceil((a.y() + a.height()) * s));
+    return QRect(x0, y0, x1 - x0, y1 - y0).translated(-scroll_) & QRect(QPoint(0, 0), viewportSize_);
+}
+
+void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const {
+    // The level pixels under the area, each an n x n block; the first may be cut.
+    auto down = [n](int v) { return floorOf(double(v) / n); };
+    const int lx = down(scroll_.x() + a.left()), ly = down(scroll_.y() + a.top());
+    const int lw = down(scroll_.x() + a.right()) - lx + 1, lh = down(scroll_.y() + a.bottom()) - ly + 1;
+    const QPoint corner = QPoint(lx * n, ly * n) - scroll_;
+    const QRect onLevel = QRect(lx, ly, lw, lh) & shown.image().rect();
+    if (onLevel != QRect(lx, ly, lw, lh)) painter.fillRect(a, Qt::black);
+    if (onLevel.isEmpty()) return;
+    if (zoomed_) {
+        // The Zoom box's blocks, copied as they always were.
+        Picture part(lw * n, lh * n);
+        enlargeRect(part, 0, 0, lw * n, lh * n, shown, lx, ly, lw, lh);
+        painter.drawImage(corner, part.image());
+        return;
+    }
+    // One scaling pass of the level pixels under the area, no copy between.
+    const QRect target((onLevel.topLeft() - QPoint(lx, ly)) * n + corner, onLevel.size() * n);
+    painter.drawImage(target, shown.image(), onLevel);
+}
+
+void View::paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const {
+    // The reduced copy at the nearest power of two at or above the scale, drawn smaller.
+    const double s = scale();
+    int k = 1;
+    while (k < 8 && 2 * k * s <= 1 + 1e-9)
+        k *= 2;
+    const QImage& from = k == 1 ? shown.image() : reduced_.at(shown, k);
+    const double f = s * k;
+    const QRectF onLevel(-QPointF(scroll_), QSizeF(from.width() * f, from.height() * f));
+    if (!onLevel.contains(QRectF(a))) painter.fillRect(a, Qt::black);
+    if (f == 1.0) {
+        painter.drawImage(a.topLeft(), from, a.translated(scroll_));
+        return;
+    }
+    // Only the copy's pixels under the area, a pixel around for the rounding.
+    const QRect source = QRectF((QPointF(a.topLeft()) + QPointF(scroll_)) / f, QSizeF(a.size()) / f)
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1) &
+                         from.rect();
+    if (source.isEmpty()) return;
+    painter.drawImage(QRectF(QPointF(source.topLeft()) * f - QPointF(scroll_), QSizeF(source.size()) * f),
+                      from, source);
 }
 
 void View::paintViewport(QPainter& painter, const LevelDocument& level, const QRect& area) const {
     const QRect a = area & QRect(QPoint(0, 0), viewportSize_);
     if (a.isEmpty()) return;
     const Picture& shown = level.layer(shownLayer_);
-    const int n = scale();
+    const double s = scale();
     painter.save();
     painter.setClipRect(a);
-    if (n == 1) {
+    if (s == 1) {
         // Straight from the layer; black where the level does not reach.
-        const QRect onLevel = a & QRect(QPoint(-xOffset_, -yOffset_), shown.size());
+        const QRect onLevel = a & QRect(-scroll_, shown.size());
         if (onLevel != a) painter.fillRect(a, Qt::black);
         if (!onLevel.isEmpty())
-            painter.drawImage(onLevel.topLeft(), shown.image(), onLevel.translated(xOffset_, yOffset_));
+            painter.drawImage(onLevel.topLeft(), shown.image(), onLevel.translated(scroll_));
+    } else if (s > 1) {
+        paintEnlarged(painter, shown, a, roundHalfEven(s));
     } else {
-        // The level pixels under the area, each an n x n block.
-        const int lx = a.x() / n, ly = a.y() / n;
-        const int lw = a.right() / n - lx + 1, lh = a.bottom() / n - ly + 1;
-        Picture part(lw * n, lh * n);
-        enlargeRect(part, 0, 0, lw * n, lh * n, shown, xOffset_ + lx, yOffset_ + ly, lw, lh);
-        painter.drawImage(QPoint(lx * n, ly * n), part.image());
+        paintReduced(painter, shown, a);
     }
-    if (!preview_.isNull()) painter.drawImage(previewCorner_, preview_);
+    if (gridShown()) {
+        // A line before every level pixel, faint enough to paint through.
+        const int n = roundHalfEven(s);
+        painter.setPen(QColor(128, 128, 128, 110));
+        const int firstX = a.left() + (n - (scroll_.x() + a.left()) % n + n) % n;
+        for (int x = firstX; x <= a.right(); x += n)
+            painter.drawLine(x, a.top(), x, a.bottom());
+        const int firstY = a.top() + (n - (scroll_.y() + a.top()) % n + n) % n;
+        for (int y = firstY; y <= a.bottom(); y += n)
+            painter.drawLine(a.left(), y, a.right(), y);
+    }
+    if (!preview_.isNull()) {
+        if (s == 1)
+            painter.drawImage(previewCorner_ - scroll_, preview_);
+        else
+            painter.drawImage(
+                QRectF(QPointF(previewCorner_) * s - QPointF(scroll_), QSizeF(preview_.size()) * s),
+                preview_);
+    }
     painter.restore();
 }
 
@@ -82,8 +246,7 @@ QImage View::viewportImage(const LevelDocument& level) const {
 }
 
 QRect View::previewArea() const {
-    return preview_.isNull() ? QRect()
-                             : QRect(previewCorner_, preview_.size()) & QRect(QPoint(0, 0), viewportSize_);
+    return preview_.isNull() ? QRect() : onScreen(QRect(previewCorner_, preview_.size()));
 }
 
 QRect View::setPreview(const QImage& preview, QPoint corner) {
@@ -94,7 +257,15 @@ QRect View::setPreview(const QImage& preview, QPoint corner) {
 }
 
 QSize View::layOut(QSize windowOuter, const LevelDocument& level) {
-    const Picture& shown = level.layer(shownLayer_);
+    // Fit: the whole level in the most room the window gives, never above scale 1.
+    const QSize room = drawable(viewportOuterSize(windowOuter, {kRoomier, kRoomier}));
+    fitScale_ = 1;
+    if (level.width() > 0 && level.height() > 0)
+        fitScale_ =
+            std::min({1.0, double(room.width()) / level.width(), double(room.height()) / level.height()});
+    if (!(fitScale_ > 0)) fitScale_ = 1; // a window too small to show anything
+    // Never larger than the shown layer at the scale; the Zoom box shows it at 1.
+    const QSize shown = zoomed_ ? level.size() : levelOnScreen(level);
     const QSize outer =
         viewportOuterSize(windowOuter, {shown.width() + 2 * kFrame, shown.height() + 2 * kFrame});
     setViewportSize(drawable(outer));

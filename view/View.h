@@ -4,6 +4,9 @@
 #include "core/LevelDocument.h"
 #include "core/LongWork.h"
 #include "core/Picture.h"
+#include "view/ReducedCopies.h"
+
+#include <array>
 
 class QPainter;
 
@@ -14,6 +17,11 @@ namespace vortan {
 // small, and the thumbnail that the game shows as the level's title picture. The
 // viewport keeps no pixels of its own: it is painted from the level whenever the window
 // needs it, with the tool's preview over it.
+//
+// The viewport's scale is one of kScales, or "fit" (the whole level in the window, never
+// above 1); while the Zoom box is ticked it is the box's 6 instead, and the free scale
+// waits. The scroll position is kept in screen pixels at the scale, so that panning and
+// the arrow keys move the view by the same screen distance at every scale.
 class View {
   public:
     enum class Shown { Level = 0, Map = 1, Thumbnail = 2 };
@@ -29,25 +37,56 @@ class View {
     int shownLayer() const { return shownLayer_; }
     void setShown(Shown shown);
     bool zoomed() const { return zoomed_; }
-    void setZoomed(bool zoomed) { zoomed_ = zoomed; }
-    // Viewport pixels per level pixel: 1, or the zoom factor while zoomed.
-    int scale() const { return zoomed_ ? kZoomFactor : 1; }
+    // The top-left level pixel stays; keepInside() then clamps to the new scale.
+    void setZoomed(bool zoomed);
+
+    // --- the scale --------------------------------------------------------------------
+    static constexpr std::array<double, 11> kScales{1.0 / 8, 1.0 / 4, 1.0 / 2, 1, 2, 3, 4, 6, 8, 12, 16};
+    static constexpr int kFit = -1;
+    static constexpr int kScaleOne = 3;
+    // Index into kScales, or kFit.
+    int scaleStep() const { return step_; }
+    // Screen pixels per level pixel of the free zoom (the box aside).
+    double freeScale() const { return step_ == kFit ? fitScale_ : kScales[size_t(step_)]; }
+    // Screen pixels per level pixel as shown now: the box's factor while it is ticked.
+    double scale() const { return zoomed_ ? double(kZoomFactor) : freeScale(); }
+    // The free scale is not 1: the pointer lands on level pixels by their area on screen.
+    bool freelyScaled() const { return !zoomed_ && freeScale() != 1.0; }
+    // "fit", "1/4", "3"...
+    QString scaleName() const;
+    // One step in or out, keeping the level point under `about` (viewport pixels) there.
+    // Out past the scale at which the whole level shows gives fit. False when nothing
+    // changed. The caller lays the viewport out again.
+    bool zoomStep(bool in, QPointF about);
+    void setScaleStep(int step) { step_ = step; }
+    // Whether G shows the grid of level pixels: only at 8 and above.
+    bool gridShown() const { return grid_ && !zoomed_ && freeScale() >= 8; }
+    bool gridWanted() const { return grid_; }
+    void setGridWanted(bool on) { grid_ = on; }
 
     // --- the viewport ---------------------------------------------------------------
     // Its drawing area in pixels, inside the frame; the layout rule sets it.
     QSize viewportSize() const { return viewportSize_; }
     void setViewportSize(QSize size) { viewportSize_ = size; }
-    // The level pixel at the viewport's top-left corner.
-    int xOffset() const { return xOffset_; }
-    int yOffset() const { return yOffset_; }
-    QPoint offset() const { return {xOffset_, yOffset_}; }
+    // The level pixel at the viewport's top-left corner (partly shown above scale 1).
+    int xOffset() const { return levelAt(scroll_.x()); }
+    int yOffset() const { return levelAt(scroll_.y()); }
+    QPoint offset() const { return {xOffset(), yOffset()}; }
     // Scrolls so that level pixel (x, y) is at the top left, as far as the level allows.
     // A level narrower than the viewport gets a negative offset: the viewport's first
     // columns then show no level.
     void scrollTo(const LevelDocument& level, float x, float y);
+    // Scrolls by screen pixels (by level pixels with the Zoom box ticked).
+    void scrollBy(const LevelDocument& level, QPoint by);
     // The scroll position kept inside the level after the level or the viewport changed.
-    void keepInside(const LevelDocument& level) { scrollTo(level, float(xOffset_), float(yOffset_)); }
-    void resetScroll() { xOffset_ = yOffset_ = 0; }
+    void keepInside(const LevelDocument& level);
+    void resetScroll() { scroll_ = {}; }
+    // Where a viewport point lies on the level, in level pixels (fractions included).
+    QPointF toLevel(QPointF at) const;
+    // The level pixel a press at `at` acts on.
+    QPoint pixelUnder(QPointF at) const;
+    // The part of the level the viewport shows, in level pixels.
+    QRectF visibleArea() const;
     // The layout rule: the viewport fills the window less its margins, never larger than
     // the shown layer. Returns its outer size.
     QSize layOut(QSize windowOuter, const LevelDocument& level);
@@ -62,9 +101,13 @@ class View {
     void paintViewport(QPainter& painter, const LevelDocument& level, const QRect& area) const;
     // What the viewport shows, as a picture.
     QImage viewportImage(const LevelDocument& level) const;
-    // The tool's picture under the pointer, black transparent, its top-left corner on the
-    // viewport; a null image shows none. Returns the area of the viewport that changed.
+    // The tool's picture under the pointer, black transparent, in level pixels with its
+    // top-left corner at level pixel `corner`; a null image shows none. Returns the area
+    // of the viewport that changed.
     QRect setPreview(const QImage& preview, QPoint corner);
+    // Pixels of the level changed: the reduced copies follow.
+    void levelChanged(const QRect& area) { reduced_.changed(area); }
+    void levelReplaced() { reduced_.forget(); }
     QRect previewArea() const;
 
     // --- the navigator --------------------------------------------------------------
@@ -72,6 +115,13 @@ class View {
     float navigatorScale() const { return navigatorScale_; }
     int navigatorOuterHeight() const { return navigator_.height() + 2 * kFrame; }
     bool onNavigator(QPointF p) const { return onPixels(navigator_, p); }
+    // The viewport's area on the navigator, in its pixels.
+    QRect visibleOnNavigator() const;
+    // A click or drag on the navigator: the level point there becomes the viewport's
+    // top-left corner, as far as the level allows.
+    void scrollToNavigatorPoint(const LevelDocument& level, QPointF at) {
+        scrollTo(level, navigatorScale_ * float(at.x()), navigatorScale_ * float(at.y()));
+    }
     // Scale and height for the proportions of one of the level's layers.
     void fitNavigator(const LevelDocument& level, int layer);
     bool navigatorStale() const { return navigatorStale_; }
@@ -91,12 +141,23 @@ class View {
     static bool onPixels(const Picture& p, QPointF at) {
         return at.x() >= 0 && at.y() >= 0 && at.x() < p.width() && at.y() < p.height();
     }
+    // The level column or row at a scroll position (screen pixels at the scale).
+    int levelAt(int screen) const;
+    // The level's extent on screen at the scale.
+    QSize levelOnScreen(const LevelDocument& level) const;
+    void paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const;
+    void paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const;
 
     Shown shown_ = Shown::Level;
     int shownLayer_ = LevelDocument::kColourLayer;
     bool zoomed_ = false;
-    int xOffset_ = 0, yOffset_ = 0;
+    int step_ = kScaleOne;
+    double fitScale_ = 1;
+    bool grid_ = false;
+    // The top-left corner of the viewport on the level drawn at the scale, in screen pixels.
+    QPoint scroll_;
     QSize viewportSize_;
+    mutable ReducedCopies reduced_;
     QImage preview_;
     QPoint previewCorner_;
     Picture navigator_;

@@ -1,5 +1,5 @@
-#include "support/ImageCompare.h"
 #include "view/View.h"
+#include "support/ImageCompare.h"
 
 using namespace vortan::test;
 
@@ -54,4 +54,34 @@ TEST(Thumbnail, FramesAMiniatureBelowTheName) {
             return x == r.left() || x == r.right() || y == r.top() || y == r.bottom() ? kBlack : inside;
         })) << w;
     }
+}
+
+// Zoomed out, a screen pixel is the mean of the level pixels under it, and follows their changes.
+TEST(Viewport, ZoomedOutShowsTheMeanOfEachBlock) {
+    LevelDocument level;
+    level.loadLayer(LevelDocument::kColourLayer,
+                    imageOf(4, 2,
+                            {rgb(0, 8, 40), rgb(4, 8, 0), rgb(0, 0, 0), rgb(4, 4, 4), //
+                             rgb(8, 8, 0), rgb(4, 0, 0), rgb(0, 0, 0), rgb(4, 4, 4)}));
+    View view;
+    view.setViewportSize({2, 1});
+    view.setScaleStep(2); // 1/2
+    auto shown = [&] {
+        Picture p;
+        p.takePixels(view.viewportImage(level));
+        return std::pair(p.pixelAt(0, 0), p.pixelAt(1, 0));
+    };
+    EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(2, 2, 2)));
+    level.draw([](Picture& colour, Picture&) { colour.setPixel(2, 1, rgb(8, 8, 8)); });
+    view.levelChanged({2, 1, 1, 1});
+    EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(4, 4, 4)));
+    // At 8 the grid runs along the first column and row of each level pixel only.
+    view.setScaleStep(8);
+    view.setViewportSize({16, 8});
+    view.setGridWanted(true);
+    Picture grid;
+    grid.takePixels(view.viewportImage(level));
+    EXPECT_EQ(std::tuple(grid.pixelAt(1, 1), grid.pixelAt(15, 7), grid.pixelAt(9, 1) == rgb(4, 8, 0)),
+              std::tuple(rgb(0, 8, 40), rgb(4, 8, 0), true));
+    EXPECT_TRUE(grid.pixelAt(8, 3) != rgb(4, 8, 0) && grid.pixelAt(3, 0) != rgb(0, 8, 40));
 }
