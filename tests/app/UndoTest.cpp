@@ -183,6 +183,8 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     level.draw(
         [](Picture& colour, Picture&) { colour.fillRect(0, 0, 639, 639, kBlack); }); // far past the limit
     history.end();
+    history.bytes();                   // its tiles packed: they count now
+    history.setLimit(qint64(5 * tile)); // and the limit holds them, the newest step
     EXPECT_NEAR(double(history.bytes()), 100 * tile, tile);
     history.undo();
     EXPECT_EQ(level.colourLayer().pixelAt(16, 16), noise(16, 16));
