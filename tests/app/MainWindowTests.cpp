@@ -185,6 +185,19 @@ TEST_F(Window, NothingElseTakesInputWhileACommandRuns) {
     EXPECT_EQ(e.ui.dialogsShown.size(), 1u); // the export's own dialog, no colour or brush dialog
 }
 
+// Ctrl+N, Ctrl+O and F1 do what their buttons do; Ctrl+Q asks about unsaved work, kept by Cancel.
+TEST_F(Window, ShortcutsStartNewLoadHelpAndClosing) {
+    e.level().setModified(true);
+    e.ui.answers = {MsgAnswer::No, MsgAnswer::No, MsgAnswer::Cancel};
+    e.ui.newLevelScripts = {[](NewLevelForm& f) { f.cancel(); }};
+    e.ui.choices = {std::nullopt};
+    for (const QKeyCombination key :
+         {Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q})
+        QTest::keyClick(w.viewport, key.key(), key.keyboardModifiers());
+    EXPECT_TRUE(e.ui.answers.empty() && e.ui.newLevelScripts.empty() && e.ui.choices.empty());
+    EXPECT_EQ(std::pair(e.ui.openedDocuments.size(), w.isVisible()), std::pair(size_t(1), true));
+}
+
 TEST_F(Window, ADroppedLevelLoadsAsLoadWould) {
     e.newLevel(60, 40);
     e.map().fillRect(5, 5, 20, 20, kWater);
