@@ -1,4 +1,5 @@
 #include "core/Picture.h"
+#include "core/PixelRows.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,11 +11,6 @@
 namespace vortan {
 
 namespace {
-
-// Pixels of a row; `bits` comes from a single bits() call so the image detaches once.
-inline uint32_t* rowOf(uchar* bits, qsizetype bpl, int y) {
-    return reinterpret_cast<uint32_t*>(bits + bpl * y);
-}
 
 // --- Flood fill scanning ----------------------------------------------------------
 // Open regions are filled a row at a time, so finding where a long run of the region

@@ -30,9 +30,7 @@ class History::Step : public QUndoCommand {
   public:
     Step(History& history, const QString& text, std::vector<Tile> tiles)
         : QUndoCommand(text), history_(history), tiles_(std::move(tiles)) {
-        for (const Tile& t : tiles_)
-            bytes_ += t.bytes();
-        history_.bytes_ += bytes_;
+        count();
         packLater();
     }
     ~Step() override { letGo(); }
@@ -65,7 +63,7 @@ class History::Step : public QUndoCommand {
     void settle() {
         if (!packing_.valid()) return;
         packing_.get();
-        settleCount();
+        count();
         history_.giveBackFreedMemory();
     }
     bool letGone() const { return letGone_; }
@@ -82,33 +80,31 @@ class History::Step : public QUndoCommand {
   private:
     void swap() {
         settle();
-        qint64 bytes = 0;
         for (Tile& t : tiles_) {
             Picture& layer = *history_.layers_[size_t(t.layer)];
             TileCopy now = TileCopy::of(layer.image(), t.area, false);
             put(layer, t);
             t.copy = std::move(now);
-            bytes += t.bytes();
         }
-        history_.bytes_ += bytes - bytes_;
-        bytes_ = bytes;
+        count();
         packLater();
     }
     void packLater() {
         const auto waiting = std::count_if(tiles_.begin(), tiles_.end(),
                                            [](const Tile& t) { return t.copy.waitsToBePacked(); });
-        if (size_t(waiting) <= kPackedAtOnce) {
-            for (Tile& t : tiles_)
-                t.copy.pack();
-            settleCount();
+        if (size_t(waiting) > kPackedAtOnce) {
+            packing_ = std::async(std::launch::async, [this] { packAll(); });
             return;
         }
-        packing_ = std::async(std::launch::async, [this] {
-            for (Tile& t : tiles_)
-                t.copy.pack();
-        });
+        packAll();
+        count();
     }
-    void settleCount() {
+    void packAll() {
+        for (Tile& t : tiles_)
+            t.copy.pack();
+    }
+    // The tiles' bytes as they are kept now, in the step's and the history's count.
+    void count() {
         qint64 bytes = 0;
         for (const Tile& t : tiles_)
             bytes += t.bytes();

@@ -1,6 +1,7 @@
 #include "core/Picture.h"
 
 #include "core/Numbers.h"
+#include "core/PixelRows.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -41,14 +42,6 @@ QImage blankImage(int w, int h, Colour back) {
         img.setDotsPerMeterY(kDotsPerMeter);
     }
     return img;
-}
-
-// Pixels of a row; `bits` comes from a single bits() call so the image detaches once.
-inline uint32_t* rowOf(uchar* bits, qsizetype bpl, int y) {
-    return reinterpret_cast<uint32_t*>(bits + bpl * y);
-}
-inline const uint32_t* rowOf(const uchar* bits, qsizetype bpl, int y) {
-    return reinterpret_cast<const uint32_t*>(bits + bpl * y);
 }
 
 // Copies the overlapping top-left part of `from` into `to` (both RGB32).

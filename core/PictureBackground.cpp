@@ -1,4 +1,5 @@
 #include "core/Picture.h"
+#include "core/PixelRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,15 +7,6 @@
 // The background that clear() brings back: the tiles of the picture as they were when it
 // was set, each copied only when it is first about to change.
 namespace vortan {
-
-namespace {
-inline uint32_t* rowOf(uchar* bits, qsizetype bpl, int y) {
-    return reinterpret_cast<uint32_t*>(bits + bpl * y);
-}
-inline const uint32_t* rowOf(const uchar* bits, qsizetype bpl, int y) {
-    return reinterpret_cast<const uint32_t*>(bits + bpl * y);
-}
-} // namespace
 
 void Picture::keepBackground(const QRect& area) {
     constexpr int side = TileCopy::kSide;
