@@ -127,6 +127,11 @@ class Editor : public QObject {
     }
     void keyInViewport(int key, Qt::KeyboardModifiers modifiers) { input_.key(key, modifiers); }
     void keyUpInViewport(int key) { input_.keyUp(key); }
+    // The tools of the strip and their keys; the chosen one; the selected level pixels.
+    std::vector<ToolChoice> toolChoices() const { return input_.toolChoices(); }
+    const QString& chosenTool() const { return input_.chosenTool(); }
+    void chooseTool(const QString& name) { input_.chooseTool(name); }
+    const QRect& selection() const { return input_.selection(); }
     void pressInNavigator(QPointF at);
     void moveInNavigator(Qt::MouseButtons buttons, QPointF at);
 

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Readout.h"
+#include "app/ToolStrip.h"
 #include "view/PictureWidget.h"
 
 #include <QCheckBox>
@@ -108,6 +109,8 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     zoomBox = new QCheckBox("&Zoom", this);
     zoomBox->setGeometry(304, 8, 57, 17);
     zoomBox->setToolTip("Edit single pixels, six times larger (Alt+Z)");
+    toolStrip = new ToolStrip(editor_, this);
+    toolStrip->move(372, 3);
 
     viewport = new ViewportWidget(editor_.view(), editor_.level(), this);
     viewport->move(120, 24);
@@ -200,6 +203,9 @@ void MainWindow::syncControls() {
     zoomBox->setChecked(view.zoomed());
     zoomBox->setEnabled(levelOrMap && !c.busy);
     zoomBox->setVisible(levelOrMap);
+    toolStrip->sync();
+    toolStrip->setVisible(levelOrMap);
+    toolStrip->setEnabled(!c.busy);
     materialList->setCurrentIndex(materialList->findText(editor_.brush().listEntry()));
     viewport->resize(c.viewportOuter);
     viewport->setEnabled(c.viewportEnabled);

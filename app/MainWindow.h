@@ -15,6 +15,7 @@ class QRadioButton;
 namespace vortan {
 
 class PictureWidget;
+class ToolStrip;
 
 // The editor's one window: lays out the controls, forwards input to the Editor and
 // mirrors its controls and pictures.
@@ -39,6 +40,8 @@ class MainWindow : public QWidget {
     QComboBox* materialList;
     QRadioButton* viewButtons[3]; // Level, Map, Thumbnail
     QCheckBox* zoomBox;
+    // The tools, beside the Zoom box.
+    ToolStrip* toolStrip;
     PictureWidget* viewport;
     PictureWidget* thumbnail;
     PictureWidget* navigator;

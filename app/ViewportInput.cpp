@@ -11,6 +11,19 @@ bool onlyAModifier(int key) {
 }
 } // namespace
 
+ViewportInput::ViewportInput(Editor& editor) : e_(editor) {
+    // A new or loaded level keeps no selection of the last.
+    QObject::connect(&e_.level_, &LevelDocument::sizeChanged, [this] {
+        selection_ = {};
+        showSelection();
+    });
+    border_.setInterval(150);
+    QObject::connect(&border_, &QTimer::timeout, [this] {
+        for (const QRect& strip : e_.view_.moveSelectionBorder())
+            emit e_.pictureChanged(ShownPicture::Viewport, strip);
+    });
+}
+
 Pointer ViewportInput::pointer(QPointF at, Qt::KeyboardModifiers modifiers) const {
     const View& v = e_.view_;
     Pointer p;
@@ -24,8 +37,41 @@ Pointer ViewportInput::pointer(QPointF at, Qt::KeyboardModifiers modifiers) cons
     return p;
 }
 
-ToolContext ViewportInput::context() const {
-    return {e_.level_, e_.brush_, e_.view_.shownLayer(), e_.view_.shown() == View::Shown::Level};
+ToolContext ViewportInput::context() {
+    return {e_.level_, e_.brush_, e_.view_.shownLayer(), e_.view_.shown() == View::Shown::Level, selection_};
+}
+
+void ViewportInput::showPreview(const Tool::Preview& preview) {
+    View& v = e_.view_;
+    const QRect changed = v.setPreview(preview.picture, preview.corner) |
+                          v.setShapePreview(preview.shape, preview.pen, preview.fill);
+    if (!changed.isEmpty()) emit e_.pictureChanged(ShownPicture::Viewport, changed);
+}
+
+void ViewportInput::showSelection() {
+    if (e_.view_.selection() == selection_) return;
+    const QRect changed = e_.view_.setSelection(selection_);
+    if (!changed.isEmpty()) emit e_.pictureChanged(ShownPicture::Viewport, changed);
+    if (selection_.isEmpty())
+        border_.stop();
+    else if (!border_.isActive())
+        border_.start();
+}
+
+void ViewportInput::chooseTool(const QString& name) {
+    const QString before = tools_.chosen();
+    if (!tools_.choose(name)) return; // drops first: ending the stroke lays in no shape
+    endStroke();
+    if (name == "Paste" && before != name) beforePaste_ = before;
+    showPreview({});
+    showPreviewAgain();
+    emit e_.controlsChanged();
+}
+
+void ViewportInput::lift(LevelPiece piece) {
+    chooseTool("Paste"); // drops the paste before
+    if (PasteTool* paste = tools_.find<PasteTool>()) paste->lift(std::move(piece));
+    showPreviewAgain();
 }
 
 void ViewportInput::showValuesAt(QPoint pixel) {
@@ -55,6 +101,9 @@ void ViewportInput::use(Tool* tool, bool pressed, const Pointer& p) {
     ToolContext c = context();
     if (pressed ? tool->press(c, p) : tool->drag(c, p)) e_.brushChanged();
     if (tool->redrawsView()) e_.redrawViewport();
+    showSelection();
+    // A paste laid in is its own step, and the tool before it is back.
+    if (pressed && tool->done()) chooseTool(beforePaste_);
 }
 
 void ViewportInput::press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at) {
@@ -97,11 +146,9 @@ void ViewportInput::move(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifie
         return;
     }
     showValuesAt(e_.view_.pixelUnder(at));
-    if (const Tool* hovering = tools_.forHover(p)) {
-        const Tool::Preview preview = hovering->hover(context(), p);
-        hoverAt_ = at;
-        emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(preview.picture, preview.corner));
-    }
+    hoverAt_ = at;
+    const Tool* hovering = tools_.forHover(p);
+    showPreview(hovering ? hovering->hover(context(), p) : Tool::Preview{});
     if (stroking_) use(tools_.forDrag(p), false, p);
 }
 
@@ -115,17 +162,19 @@ void ViewportInput::endStroke() {
     if (!stroking_) return;
     stroking_ = false;
     stepOpen_ = false;
-    tools_.release();
+    ToolContext c = context();
+    tools_.release(c);
     e_.level_.history().end();
+    // A shape laid in leaves no preview of itself.
+    showPreview({});
+    showPreviewAgain();
+    showSelection();
 }
 
 void ViewportInput::showPreviewAgain() {
     if (e_.view_.zoomed() || moves_.panning() || !hoverAt_) return;
     const Pointer p = pointer(*hoverAt_, {});
-    if (const Tool* hovering = tools_.forHover(p)) {
-        const Tool::Preview preview = hovering->hover(context(), p);
-        emit e_.pictureChanged(ShownPicture::Viewport, e_.view_.setPreview(preview.picture, preview.corner));
-    }
+    if (const Tool* hovering = tools_.forHover(p)) showPreview(hovering->hover(context(), p));
 }
 
 void ViewportInput::wheel(QPoint angle, Qt::KeyboardModifiers modifiers, QPointF at) {
@@ -168,15 +217,25 @@ void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
         if (!moves_.spaceHeld()) endStroke();
         return moves_.setSpaceHeld(true);
     }
+    // Escape drops a shape being dragged and a floating paste; nothing is laid in.
+    if (key == Qt::Key_Escape) return chooseTool(kBrushTool);
     endStroke();
     if (modifiers & Qt::ControlModifier) {
         // Ctrl+Z steps back through the history, Ctrl+Shift+Z or Ctrl+Y forward.
         if (key == Qt::Key_Z) return e_.undoOrRedo(modifiers & Qt::ShiftModifier);
         if (key == Qt::Key_Y) return e_.undoOrRedo(true);
+        if (key == Qt::Key_C) return clipboard_.copy();
+        if (key == Qt::Key_X) return clipboard_.cut();
+        if (key == Qt::Key_V) return clipboard_.paste();
     }
     // The letters of the materials choose them, with any modifier.
     for (const MaterialEntry& m : kMaterialList)
         if (key == Qt::Key_A + (m.key - 'A')) return e_.chooseMaterial(m.name);
+    if (key == Qt::Key_Delete) return clipboard_.clear();
+    if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+        const QString tool = tools_.forKey(key, modifiers & Qt::ShiftModifier);
+        if (!tool.isEmpty()) return chooseTool(tool);
+    }
     // 50 screen pixels at every free scale; 8 level pixels in the Zoom box.
     const int step = e_.view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;
     switch (key) {

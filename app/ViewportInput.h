@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/ClipboardCommands.h"
 #include "app/ViewMoves.h"
 #include "paint/Tools.h"
 
 #include <QPointF>
+#include <QTimer>
 #include <optional>
 
 namespace vortan {
@@ -18,7 +20,7 @@ class Editor;
 // held, pans instead; Ctrl+wheel and + and - zoom.
 class ViewportInput {
   public:
-    explicit ViewportInput(Editor& editor) : e_(editor) {}
+    explicit ViewportInput(Editor& editor);
 
     void press(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF at);
     void move(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF at);
@@ -35,9 +37,21 @@ class ViewportInput {
     // The preview drawn again where it is, after the brush changed under it.
     void showPreviewAgain();
 
+    // --- the tools the user chooses between, the selection and the floating paste ----
+    const QString& chosenTool() const { return tools_.chosen(); }
+    std::vector<ToolChoice> toolChoices() const { return tools_.choices(); }
+    // Drops a shape or a paste under way; the strip follows.
+    void chooseTool(const QString& name);
+    const QRect& selection() const { return selection_; }
+    // A piece of level floats under the pointer, until a click lays it in.
+    void lift(LevelPiece piece);
+
   private:
     Pointer pointer(QPointF at, Qt::KeyboardModifiers modifiers) const;
-    ToolContext context() const;
+    ToolContext context();
+    void showPreview(const Tool::Preview& preview);
+    // The view's selection border follows the selection.
+    void showSelection();
     // The value labels show the colour of the shown layer under the pointer, the readout
     // where it is.
     void showValuesAt(QPoint pixel);
@@ -53,6 +67,11 @@ class ViewportInput {
     // Where the pointer last showed the preview, viewport pixels; none before the first move.
     std::optional<QPointF> hoverAt_;
     int wheelTurn_ = 0;
+    QRect selection_;
+    // The tool a paste goes back to once laid in.
+    QString beforePaste_ = kBrushTool;
+    ClipboardCommands clipboard_{e_, *this};
+    QTimer border_; // moves the selection's dashes
 };
 
 } // namespace vortan

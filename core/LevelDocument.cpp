@@ -1,5 +1,8 @@
 #include "core/LevelDocument.h"
 #include "core/Memory.h"
+#include "core/PixelRows.h"
+
+#include <algorithm>
 
 namespace vortan {
 
@@ -105,6 +108,55 @@ void LevelDocument::stamp(QPoint at, const Picture& mask, const Picture* colourB
 void LevelDocument::setPixels(QPoint at, Colour colour, Colour material) {
     layers_[kColourLayer].setPixel(at.x(), at.y(), colour);
     layers_[kMaterialMap].setPixel(at.x(), at.y(), material);
+    setModified(true);
+    announce();
+}
+
+void LevelDocument::fillRuns(int top, const std::vector<std::pair<int, int>>& runs, Colour colour,
+                             Colour material) {
+    const QRect level(QPoint(0, 0), size());
+    QRect bounds;
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (runs[i].first <= runs[i].second)
+            bounds |= QRect(QPoint(runs[i].first, top + int(i)), QPoint(runs[i].second, top + int(i)));
+    bounds &= level;
+    if (bounds.isEmpty()) return;
+    const std::array<Colour, 2> paint{colour, material};
+    for (int l = 0; l < 2; ++l) {
+        Picture& layer = layers_[size_t(l)];
+        // Said once for the whole shape: the history takes its tiles in one go.
+        layer.aboutToChange(bounds);
+        const uint32_t pixel = toPixel(paint[size_t(l)]);
+        uchar* bits = layer.pixels().bits();
+        const qsizetype bpl = layer.image().bytesPerLine();
+        for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+            const auto& [from, to] = runs[size_t(y - top)];
+            const int x0 = std::max(from, 0), x1 = std::min(to, level.right());
+            if (x0 > x1) continue;
+            uint32_t* row = rowOf(bits, bpl, y);
+            std::fill(row + x0, row + x1 + 1, pixel);
+        }
+    }
+    setModified(true);
+    announce();
+}
+
+void LevelDocument::place(QPoint corner, const QImage& colour, const QImage& map) {
+    const QRect area = QRect(corner, colour.size()) & QRect(QPoint(0, 0), size());
+    if (area.isEmpty() || map.size() != colour.size()) return;
+    const std::array<const QImage*, 2> pieces{&colour, &map};
+    for (int l = 0; l < 2; ++l) {
+        const QImage piece = pieces[size_t(l)]->convertToFormat(QImage::Format_RGB32);
+        Picture& layer = layers_[size_t(l)];
+        layer.aboutToChange(area);
+        uchar* bits = layer.pixels().bits();
+        const qsizetype bpl = layer.image().bytesPerLine();
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const uint32_t* from = rowOf(piece.constBits(), piece.bytesPerLine(), y - corner.y()) +
+                                   (area.left() - corner.x());
+            std::copy(from, from + area.width(), rowOf(bits, bpl, y) + area.left());
+        }
+    }
     setModified(true);
     announce();
 }

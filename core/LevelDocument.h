@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace vortan {
 
@@ -66,6 +68,13 @@ class LevelDocument : public QObject, private Picture::Watcher {
     void stamp(QPoint at, const Picture& mask, const Picture* colourBrush, const Picture* materialBrush);
     // One pixel of each layer.
     void setPixels(QPoint at, Colour colour, Colour material);
+    // A filled shape: on row top + i, the pixels from runs[i].first to runs[i].second
+    // (both included) become `colour` in the colour layer and `material` in the map. The
+    // rows and runs may reach past the level; only the part on it changes.
+    void fillRuns(int top, const std::vector<std::pair<int, int>>& runs, Colour colour, Colour material);
+    // A pasted piece of level: both pictures, of one size, laid in with their top-left
+    // corner at `corner`, cut at the level's edges.
+    void place(QPoint corner, const QImage& colour, const QImage& map);
     // Each layer fills the region of its own colour at `at`; the two need not match.
     // True when a pixel changed. The level counts as modified when one did, or always
     // when `countsAlways`.

@@ -13,13 +13,14 @@ class BrushTool : public Tool {
   public:
     explicit BrushTool(bool paints = true) : paints_(paints) {}
     QString stepName() const override { return "Paint"; }
+    ToolChoice choice() const override { return {kBrushTool, Qt::Key_P}; }
     bool takesPress(const Pointer& p) const override;
     bool takesDrag(const Pointer& p) const override;
     // Unzoomed, the colour brush follows the pointer, in the Map view too.
     bool hovers(const Pointer& p) const override { return !p.zoomed && paints_; }
     bool press(ToolContext& c, const Pointer& p) override;
     bool drag(ToolContext& c, const Pointer& p) override;
-    void release() override { last_.reset(); }
+    void release(ToolContext&) override { last_.reset(); }
     Preview hover(const ToolContext& c, const Pointer& p) const override;
 
   private:

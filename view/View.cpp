@@ -144,12 +144,16 @@ QRect View::visibleOnNavigator() const {
     return r & navigator_.image().rect();
 }
 
-QRect View::onScreen(const QRect& levelArea) const {
+QRect View::uncut(const QRect& levelArea) const {
     const double s = scale();
     const QRect a = levelArea.normalized();
     const int x0 = floorOf(a.x() * s), y0 = floorOf(a.y() * s);
     const int x1 = int(std::ceil((a.x() + a.width()) * s)), y1 = int(std::ceil((a.y() + a.height()) * s));
-    return QRect(x0, y0, x1 - x0, y1 - y0).translated(-scroll_) & QRect(QPoint(0, 0), viewportSize_);
+    return QRect(x0, y0, x1 - x0, y1 - y0).translated(-scroll_);
+}
+
+QRect View::onScreen(const QRect& levelArea) const {
+    return uncut(levelArea) & QRect(QPoint(0, 0), viewportSize_);
 }
 
 void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const {
@@ -234,6 +238,7 @@ void View::paintViewport(QPainter& painter, const LevelDocument& level, const QR
                 QRectF(QPointF(previewCorner_) * s - QPointF(scroll_), QSizeF(preview_.size()) * s),
                 preview_);
     }
+    paintOverlays(painter);
     painter.restore();
 }
 

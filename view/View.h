@@ -6,7 +6,11 @@
 #include "core/Picture.h"
 #include "view/ReducedCopies.h"
 
+#include <QBrush>
+#include <QPainterPath>
+#include <QPen>
 #include <array>
+#include <vector>
 
 class QPainter;
 
@@ -105,6 +109,16 @@ class View {
     // top-left corner at level pixel `corner`; a null image shows none. Returns the area
     // of the viewport that changed.
     QRect setPreview(const QImage& preview, QPoint corner);
+    // --- over the level: the shape being dragged, the selection (view/Overlays.cpp) --
+    // A shape in level pixels (a pixel's middle at +0.5) drawn with pen and fill; an
+    // empty path shows none. Returns the area of the viewport that changed.
+    QRect setShapePreview(const QPainterPath& shape, const QPen& pen, const QBrush& fill);
+    // The selected level pixels, framed by a moving dashed border; an empty rectangle
+    // shows none. Returns the area of the viewport that changed.
+    QRect setSelection(const QRect& selection);
+    const QRect& selection() const { return selection_; }
+    // The border's dashes move on by a step; returns the strips of the viewport to paint.
+    std::vector<QRect> moveSelectionBorder();
     // Pixels of the level changed: the reduced copies follow.
     void levelChanged(const QRect& area) { reduced_.changed(area); }
     void levelReplaced() { reduced_.forget(); }
@@ -147,6 +161,11 @@ class View {
     QSize levelOnScreen(const LevelDocument& level) const;
     void paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const;
     void paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const;
+    void paintOverlays(QPainter& painter) const;
+    QRect shapeArea() const;
+    std::vector<QRect> selectionBorder() const;
+    // Where an area of level pixels lies on the viewport, not cut to it.
+    QRect uncut(const QRect& levelArea) const;
 
     Shown shown_ = Shown::Level;
     int shownLayer_ = LevelDocument::kColourLayer;
@@ -160,6 +179,11 @@ class View {
     mutable ReducedCopies reduced_;
     QImage preview_;
     QPoint previewCorner_;
+    QPainterPath shape_;
+    QPen shapePen_;
+    QBrush shapeFill_;
+    QRect selection_;
+    int borderPhase_ = 0;
     Picture navigator_;
     float navigatorScale_ = 0;
     bool navigatorStale_ = false;

@@ -59,8 +59,8 @@ TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) 
     LevelDocument level;
     level.makeEmpty(200, 200, rgb(1, 2, 3));
     Brush brush;
-    ToolContext c{level, brush, LevelDocument::kColourLayer, true};
-    QRect changed;
+    QRect selection, changed;
+    ToolContext c{level, brush, LevelDocument::kColourLayer, true, selection};
     QObject::connect(&level, &LevelDocument::areaChanged, [&](QRect r) { changed |= r; });
     Tool* paint = tools.forPress(press(Qt::LeftButton, {}));
     paint->press(c, press(Qt::LeftButton, {}));
@@ -74,7 +74,7 @@ TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) 
     ASSERT_EQ(tools.forDrag(drag), paint);
     paint->drag(c, drag);
     EXPECT_EQ(level.colourLayer().pixelAt(130, 120), kStart);
-    tools.release();
+    tools.release(c);
     Tool* pick = tools.forPress(press(Qt::RightButton, Qt::ShiftModifier));
     brush.take(kWater, true);
     EXPECT_TRUE(pick->press(c, press(Qt::RightButton, Qt::ShiftModifier)));
