@@ -13,7 +13,8 @@ const QString kCopyMark = QStringLiteral("application/x-vortan-level-piece");
 
 QClipboard* systemClipboard() {
     // The command line runs without a window system, and has no clipboard.
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard() : nullptr;
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ? QGuiApplication::clipboard()
+                                                                        : nullptr;
 }
 } // namespace
 
@@ -54,8 +55,8 @@ void ClipboardCommands::clear(const QString& stepName) {
     if (s.isEmpty()) return;
     LevelDocument& level = e_.level();
     level.history().begin(stepName);
-    level.fillRuns(s.top(), std::vector<std::pair<int, int>>(size_t(s.height()), {s.left(), s.right()}), kBlack,
-                   kBlack);
+    level.fillRuns(s.top(), std::vector<std::pair<int, int>>(size_t(s.height()), {s.left(), s.right()}),
+                   kBlack, kBlack);
     level.history().end();
 }
 

@@ -47,7 +47,8 @@ QString tipFor(const ToolChoice& c) {
         {"Filled ellipse", "Filled ellipse: drag from corner to corner"},
         {"Select", "Select: drag a rectangle; Ctrl+C copies, Ctrl+X cuts, Ctrl+V pastes, Delete clears"}};
     const auto tip = tips.find(c.name);
-    const QKeySequence key(c.shifted ? QKeyCombination(Qt::ShiftModifier, Qt::Key(c.key)) : QKeyCombination(Qt::Key(c.key)));
+    const QKeySequence key(c.shifted ? QKeyCombination(Qt::ShiftModifier, Qt::Key(c.key))
+                                     : QKeyCombination(Qt::Key(c.key)));
     return (tip == tips.end() ? c.name : tip->second) + " (" + key.toString(QKeySequence::NativeText) + ")";
 }
 } // namespace

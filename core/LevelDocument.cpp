@@ -152,8 +152,8 @@ void LevelDocument::place(QPoint corner, const QImage& colour, const QImage& map
         uchar* bits = layer.pixels().bits();
         const qsizetype bpl = layer.image().bytesPerLine();
         for (int y = area.top(); y <= area.bottom(); ++y) {
-            const uint32_t* from = rowOf(piece.constBits(), piece.bytesPerLine(), y - corner.y()) +
-                                   (area.left() - corner.x());
+            const uint32_t* from =
+                rowOf(piece.constBits(), piece.bytesPerLine(), y - corner.y()) + (area.left() - corner.x());
             std::copy(from, from + area.width(), rowOf(bits, bpl, y) + area.left());
         }
     }

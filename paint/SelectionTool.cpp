@@ -1,5 +1,6 @@
 #include "paint/SelectionTool.h"
 #include "paint/FillTool.h"
+#include "paint/ShapeTools.h"
 
 namespace vortan {
 
@@ -19,7 +20,7 @@ bool SelectionTool::press(ToolContext& c, const Pointer& p) {
 
 bool SelectionTool::drag(ToolContext& c, const Pointer& p) {
     const QPoint to = levelPixel(p);
-    c.selection = to == *from_ ? QRect() : QRect(*from_, to).normalized() & QRect(QPoint(0, 0), c.level.size());
+    c.selection = to == *from_ ? QRect() : pixelBox(*from_, to) & QRect(QPoint(0, 0), c.level.size());
     return false;
 }
 

@@ -6,10 +6,17 @@
 
 namespace vortan {
 
-namespace {
+namespace {} // namespace
 
+QRect pixelBox(QPoint from, QPoint to) {
+    // Not QRect::normalized(): it moves a reversed rectangle's edges by a pixel.
+    return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                 QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+}
+
+namespace {
 QRect box(QPoint from, QPoint to) {
-    return QRect(from, to).normalized();
+    return pixelBox(from, to);
 }
 
 // The brush's middle pixel on level point `at`, rounded to the nearest pixel.
@@ -53,7 +60,8 @@ QRectF middles(QPoint from, QPoint to) {
 } // namespace
 
 bool ShapeTool::takesPress(const Pointer& p) const {
-    return !p.zoomed && !anyModifier(p.modifiers) && (p.button == Qt::LeftButton || p.button == Qt::RightButton);
+    return !p.zoomed && !anyModifier(p.modifiers) &&
+           (p.button == Qt::LeftButton || p.button == Qt::RightButton);
 }
 
 bool ShapeTool::takesDrag(const Pointer& p) const {
@@ -84,8 +92,9 @@ Tool::Preview ShapeTool::hover(const ToolContext& c, const Pointer& p) const {
     const bool paints = button_ == Qt::LeftButton;
     // What the shape lays in: the colour in the Level view, the material in the Map view;
     // erasing shows as a pale shape, black being the level's own.
-    const QColor ink = !paints ? QColor(255, 255, 255, 140)
-                               : QColor::fromRgb(toPixel(c.levelView ? c.brush.colour() : c.brush.material()));
+    const QColor ink = !paints
+                           ? QColor(255, 255, 255, 140)
+                           : QColor::fromRgb(toPixel(c.levelView ? c.brush.colour() : c.brush.material()));
     shown.shape = path(*from_, levelPixel(p));
     if (filled())
         shown.fill = ink;

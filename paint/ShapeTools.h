@@ -87,6 +87,8 @@ class FilledEllipseTool : public ShapeTool {
     bool filled() const override { return true; }
 };
 
+// The level pixels from corner `from` to corner `to`, both included, in either order.
+QRect pixelBox(QPoint from, QPoint to);
 // The pixels of the ellipse inside the box from `from` to `to` (corners included): a
 // pixel belongs when its middle lies inside. One run per row, from the box's top.
 std::vector<std::pair<int, int>> ellipseRuns(QPoint from, QPoint to);

@@ -30,7 +30,7 @@ struct ToolContext {
     LevelDocument& level;
     Brush& brush;
     int shownLayer;
-    bool levelView; // the Level view is chosen: a pick takes the colour, not the material
+    bool levelView;   // the Level view is chosen: a pick takes the colour, not the material
     QRect& selection; // the selected level pixels; empty when none
 };
 

@@ -29,7 +29,8 @@ std::vector<QRect> View::selectionBorder() const {
     if (selection_.isEmpty()) return {};
     const QRect r = uncut(selection_).adjusted(-1, -1, 1, 1), all(QPoint(0, 0), viewportSize_);
     return {QRect(r.left(), r.top(), r.width(), 2) & all, QRect(r.left(), r.bottom() - 1, r.width(), 2) & all,
-            QRect(r.left(), r.top(), 2, r.height()) & all, QRect(r.right() - 1, r.top(), 2, r.height()) & all};
+            QRect(r.left(), r.top(), 2, r.height()) & all,
+            QRect(r.right() - 1, r.top(), 2, r.height()) & all};
 }
 
 QRect View::setSelection(const QRect& selection) {
