@@ -1,45 +1,12 @@
 // Moving about an 8000 x 8000 level in a full-HD viewport, with the window's repaint
 // (offscreen): a zoom step, a pan move, a repaint at fit and at 1/8, and a press and a
 // stroke move at scales other than 1.
-#include "app/MainWindow.h"
-#include "support/TestEditor.h"
-#include "view/PictureWidget.h"
+#include "BigCanvas.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
 using namespace vortan;
-
-namespace {
-
-struct BigCanvas {
-    test::TestEditor e;
-    MainWindow w{*e};
-    // The window whose layout gives a 1920 x 1080 viewport; scale step `step` (or fit).
-    explicit BigCanvas(benchmark::State& state, int step) {
-        e.newLevel(8000, 8000);
-        w.resize(2057, 1137);
-        w.show();
-        settle();
-        w.resize(w.size() * 2 - w.outerSize()); // less the frame the layout counts
-        settle();
-        if (e->view().viewportSize() != QSize(1920, 1080)) state.SkipWithError("viewport size");
-        setStep(step);
-    }
-    QString scale; // where the bench starts
-    void setStep(int step) {
-        e->view().setScaleStep(step);
-        e->layOut(w.outerSize());
-        scale = e->view().scaleName();
-        e->view().scrollTo(e->level(), 3000, 3000);
-        e->pressInNavigator({-1, -1}); // nothing: settles the view
-        w.viewport->repaint();
-        settle();
-    }
-    void settle() { QApplication::processEvents(); }
-};
-
-} // namespace
 
 // Ctrl+wheel a notch in, then a notch out, about the middle of the viewport: each
 // iteration is one step with the repaint it causes.

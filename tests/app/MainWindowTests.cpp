@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/QtUserDialogs.h"
+#include "app/ToolStrip.h"
 #include "core/Layout.h"
 #include "dialogs/FormDialogs.h"
 #include "support/TestEditor.h"
@@ -119,6 +120,15 @@ TEST_F(Window, InputReachesTheEditorAndNoStrokeOutlivesItsStep) {
     EXPECT_FALSE(w.viewport->isVisible() || w.zoomBox->isVisible());
     w.viewButtons[1]->click();
     EXPECT_TRUE(w.materialBrush->isVisible() && !w.colourBrush->isVisible() && e->view().shownLayer() == 1);
+    // The tool strip beside the Zoom box: a click chooses a tool, and so does its key.
+    EXPECT_EQ(
+        std::tuple(w.toolStrip->geometry(), w.toolStrip->buttons.size(), w.toolStrip->buttons[3]->toolTip()),
+        std::tuple(QRect(372, 3, 140, 19), size_t(7),
+                   QString("Filled rectangle: drag from corner to corner (Shift+R)")));
+    w.toolStrip->buttons[1]->click();
+    EXPECT_EQ(e->chosenTool(), "Line");
+    QTest::keyClick(w.viewport, Qt::Key_O, Qt::ShiftModifier);
+    EXPECT_TRUE(w.toolStrip->buttons[5]->isChecked() && !w.toolStrip->buttons[1]->isChecked());
     // Closing asks about the unsaved work; Cancel keeps the window.
     e.ui.answers = {MsgAnswer::Cancel, MsgAnswer::No};
     EXPECT_TRUE(!w.close() && w.close());
@@ -247,8 +257,8 @@ TEST(QtDialogs, HelpOpensWithoutABrowserAndFiltersBecomeQtNameFilters) {
         ASSERT_TRUE(help && help->isVisible()) << script.toStdString();
         EXPECT_EQ(help->windowTitle() + help->source().toString(),
                   "VORTAN Level Editor Help" + QUrl::fromLocalFile(page).toString());
-        for (int i = 0; i < 6; ++i)
-            QTest::keyClick(help.get(), Qt::Key_Tab); // to the sixth link of the contents, "#keys"
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(help.get(), Qt::Key_Tab); // to the seventh link of the contents, "#keys"
         QTest::keyClick(help.get(), Qt::Key_Return);
         EXPECT_TRUE(help->source().fragment() == "keys" && help->verticalScrollBar()->value() > 0);
     }
