@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 
 using namespace vortan::test;
 
@@ -131,11 +132,8 @@ TEST_F(Shapes, CopyCutPasteAndDeleteCarryBothLayers) {
     e.key(Qt::Key_X, Qt::ControlModifier);
     expect({50, 40, 10, 8}, kBlack, kBlack);
     for (QPoint corner : {QPoint(145, 96), QPoint(292, 194)}) {
-        const QRect r = QRect(corner, QSize(10, 8)) & colour.rect();
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x)
-                colour.setPixel(x, y, pieceColour.pixel(x - corner.x(), y - corner.y())),
-                    map.setPixel(x, y, pieceMap.pixel(x - corner.x(), y - corner.y()));
+        QPainter(&colour).drawImage(corner, pieceColour);
+        QPainter(&map).drawImage(corner, pieceMap);
     }
     EXPECT_TRUE(asExpected());
     drag({145, 96}, {146, 97});
