@@ -225,6 +225,28 @@ void previewOverRow(uint32_t* out, int width, const uint32_t* previewRow, int pr
 }
 } // namespace
 
+namespace {
+// A screen pixel under the grid: a line before every level pixel, faint enough to paint
+// through, blended per channel as the painter blends its pen.
+uint32_t lined(uint32_t pixel) {
+    static const std::array<uint8_t, 256> blended = [] {
+        QImage ramp(256, 1, QImage::Format_RGB32);
+        for (int i = 0; i < 256; ++i)
+            ramp.setPixel(i, 0, qRgb(i, i, i));
+        QPainter p(&ramp);
+        p.setPen(QColor(128, 128, 128, 110));
+        p.drawLine(0, 0, 255, 0);
+        p.end();
+        std::array<uint8_t, 256> table{};
+        for (int i = 0; i < 256; ++i)
+            table[size_t(i)] = uint8_t(qRed(ramp.pixel(i, 0)));
+        return table;
+    }();
+    return 0xFF000000u | uint32_t(blended[(pixel >> 16) & 0xFF]) << 16 |
+           uint32_t(blended[(pixel >> 8) & 0xFF]) << 8 | blended[pixel & 0xFF];
+}
+} // namespace
+
 void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const {
     // A scaled drawing of the level would cost a press at 16 milliseconds. Instead each
     // level pixel is written once per level row, the row's other screen rows are copies
@@ -233,6 +255,8 @@ void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a
     const int w = a.width();
     const int column = floorDiv(scroll_.x() + a.left(), n), cut = scroll_.x() + a.left() - column * n;
     const bool grid = gridShown();
+    // The first screen column of the grid, as the lines have always been placed.
+    const int gridColumn = (n - (scroll_.x() + a.left()) % n + n) % n;
     const bool previewInRows = !preview_.isNull() && previewOpaqueOrClear_;
     auto previewRow = [&](int levelRow) -> const uint32_t* {
         const int y = levelRow - previewCorner_.y();
@@ -252,28 +276,30 @@ void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a
             blockRow(first, w,
                      onLevel ? reinterpret_cast<const uint32_t*>(level.constScanLine(levelRow)) : nullptr,
                      level.width(), column, cut, n);
-            // Over the grid, the preview goes on each row after it.
-            if (const uint32_t* p = previewRow(levelRow); p && !grid)
-                previewOverRow(first, w, p, preview_.width(), previewCorner_.x(), column, cut, n);
-            for (int i = 1; i < same; ++i)
+            // The grid's columns run down every row; its row is the level pixel's first.
+            if (grid)
+                for (int x = gridColumn; x < w; x += n)
+                    first[x] = lined(first[x]);
+            const uint32_t* p = previewRow(levelRow);
+            auto withPreview = [&](uint32_t* row) {
+                if (p) previewOverRow(row, w, p, preview_.width(), previewCorner_.x(), column, cut, n);
+            };
+            int copied = 1;
+            if (grid && y == levelRow * n) {
+                if (same > 1) {
+                    std::copy(first, first + w, bandRow(r + 1));
+                    withPreview(bandRow(r + 1));
+                    copied = 2;
+                }
+                std::transform(first, first + w, first, lined);
+                withPreview(first);
+                first = bandRow(r + 1);
+            } else {
+                withPreview(first);
+            }
+            for (int i = copied; i < same; ++i)
                 std::copy(first, first + w, bandRow(r + i));
             r += same;
-        }
-        if (grid) {
-            // A line before every level pixel, faint enough to paint through.
-            QPainter lines(&band);
-            lines.translate(-a.left(), -top);
-            lines.setPen(QColor(128, 128, 128, 110));
-            const int firstX = a.left() + (n - (scroll_.x() + a.left()) % n + n) % n;
-            for (int x = firstX; x <= a.right(); x += n)
-                lines.drawLine(x, a.top(), x, a.bottom());
-            const int firstY = a.top() + (n - (scroll_.y() + a.top()) % n + n) % n;
-            for (int y = firstY; y <= a.bottom(); y += n)
-                if (y >= top && y < top + rows) lines.drawLine(a.left(), y, a.right(), y);
-            lines.end();
-            for (int r = 0; r < rows; ++r)
-                if (const uint32_t* p = previewRow(floorDiv(scroll_.y() + top + r, n)))
-                    previewOverRow(bandRow(r), w, p, preview_.width(), previewCorner_.x(), column, cut, n);
         }
         painter.drawImage(QPoint(a.left(), top), band);
     }
