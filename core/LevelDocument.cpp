@@ -1,10 +1,37 @@
 #include "core/LevelDocument.h"
 #include "core/Memory.h"
 
+#include <algorithm>
+
 namespace vortan {
 
 namespace {
 constexpr auto kFollows = Picture::Sizing::FollowsPicture;
+
+// The part of the brush square a stamp can change: outside it the mask is white, keeping
+// the level, and the brushes are black, laying in nothing. A disc of radius 20 is a
+// quarter of its square, and so is what the viewport repaints zoomed in.
+QRect brushReach(const Picture& mask, const Picture* colourBrush, const Picture* materialBrush) {
+    int left = mask.width(), right = -1, top = mask.height(), bottom = -1;
+    auto add = [&](const Picture& p, uint32_t keeping) {
+        const int w = std::min(p.width(), mask.width()), h = std::min(p.height(), mask.height());
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<const uint32_t*>(p.image().constScanLine(y));
+            int x0 = 0, x1 = w - 1;
+            while (x0 < w && (row[x0] & 0xFFFFFFu) == keeping)
+                ++x0;
+            if (x0 == w) continue;
+            while ((row[x1] & 0xFFFFFFu) == keeping)
+                --x1;
+            left = std::min(left, x0), right = std::max(right, x1);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    };
+    add(mask, 0xFFFFFFu);
+    if (colourBrush) add(*colourBrush, 0);
+    if (materialBrush) add(*materialBrush, 0);
+    return right < left ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
 } // namespace
 
 LevelDocument::LevelDocument()
@@ -90,13 +117,14 @@ void LevelDocument::takeLayers(const QImage& colour, const QImage& map) {
 
 void LevelDocument::stamp(QPoint at, const Picture& mask, const Picture* colourBrush,
                           const Picture* materialBrush) {
-    const int w = mask.width(), h = mask.height();
-    for (int i = 0; i < 2; ++i) {
+    const QRect r = brushReach(mask, colourBrush, materialBrush);
+    const QPoint to = at + r.topLeft();
+    for (int i = 0; i < 2 && !r.isEmpty(); ++i) {
         Picture& layer = layers_[size_t(i)];
-        maskRect(layer, at.x(), at.y(), w, h, mask, 0, 0);
+        maskRect(layer, to.x(), to.y(), r.width(), r.height(), mask, r.x(), r.y());
         // The material brush is as large as the colour brush.
         if (const Picture* brush = i == kColourLayer ? colourBrush : materialBrush)
-            paintRect(layer, at.x(), at.y(), w, h, *brush, 0, 0);
+            paintRect(layer, to.x(), to.y(), r.width(), r.height(), *brush, r.x(), r.y());
     }
     setModified(true);
     announce();

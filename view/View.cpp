@@ -415,7 +415,7 @@ QImage View::viewportImage(const LevelDocument& level) const {
 }
 
 QRect View::previewArea() const {
-    return preview_.isNull() ? QRect() : onScreen(QRect(previewCorner_, preview_.size()));
+    return preview_.isNull() ? QRect() : onScreen(previewShows_.translated(previewCorner_));
 }
 
 QRect View::setPreview(const QImage& preview, QPoint corner) {
@@ -423,12 +423,22 @@ QRect View::setPreview(const QImage& preview, QPoint corner) {
     preview_ = preview;
     previewCorner_ = corner;
     // Such a preview is laid over the enlarged rows pixel by pixel; any other is drawn.
-    previewOpaqueOrClear_ = preview.format() == QImage::Format_ARGB32;
-    for (int y = 0; previewOpaqueOrClear_ && y < preview.height(); ++y) {
+    const bool argb = preview.format() == QImage::Format_ARGB32;
+    previewOpaqueOrClear_ = argb;
+    int left = preview.width(), right = -1, top = preview.height(), bottom = -1;
+    for (int y = 0; argb && y < preview.height(); ++y) {
         auto* row = reinterpret_cast<const uint32_t*>(preview.constScanLine(y));
-        previewOpaqueOrClear_ = std::all_of(row, row + preview.width(),
-                                            [](uint32_t p) { return p >> 24 == 0 || p >> 24 == 0xFF; });
+        for (int x = 0; x < preview.width(); ++x) {
+            const uint32_t alpha = row[x] >> 24;
+            if (alpha != 0 && alpha != 0xFF) previewOpaqueOrClear_ = false;
+            if (alpha == 0) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
     }
+    previewShows_ = !argb          ? preview.rect()
+                    : right < left ? QRect()
+                                   : QRect(QPoint(left, top), QPoint(right, bottom));
     return before | previewArea();
 }
 

@@ -178,6 +178,8 @@ class View {
     QPoint previewCorner_;
     // Every pixel of the preview is opaque or fully transparent, as a brush's are.
     bool previewOpaqueOrClear_ = false;
+    // The preview's pixels that show, in its own pixels: only they are repainted.
+    QRect previewShows_;
     mutable std::vector<uint32_t> scratch_;
     Picture navigator_;
     float navigatorScale_ = 0;
