@@ -1,10 +1,11 @@
 // Moving about an 8000 x 8000 level in a full-HD viewport, with the window's repaint
-// (offscreen): a zoom step, a pan move, a repaint at fit and at 1/8, and a press and a
-// stroke move at scales other than 1.
+// (offscreen): a zoom step (the first below 1 included), a pan move, a repaint at fit and
+// at 1/8, the reduced copies made in slices, and a press and a stroke move at scales
+// other than 1.
 #include "BigCanvas.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
+#include <algorithm>
+#include <chrono>
 
 using namespace vortan;
 
@@ -48,15 +49,46 @@ static void BM_RepaintViewport(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintViewport)->Arg(View::kFit)->Arg(0)->ArgName("step")->Unit(benchmark::kMillisecond);
 
-// The first look at a reduced scale after the level was replaced: the copies made.
-static void BM_ReducedCopiesMade(benchmark::State& state) {
-    BigCanvas c(state, View::kFit);
+// The first zoom step below 1 after the level was replaced, from 1 to 1/2: the reduced
+// copies are not made yet, and the viewport samples the level while they are.
+static void BM_FirstZoomBelowOne(benchmark::State& state) {
+    BigCanvas c(state, View::kScaleOne);
     for (auto _ : state) {
         c.e->view().levelReplaced();
+        c.e->wheelInViewport({0, -120}, Qt::ControlModifier, {960, 540});
         c.w.viewport->repaint();
+        state.PauseTiming();
+        c.e->wheelInViewport({0, 120}, Qt::ControlModifier, {960, 540});
+        c.w.viewport->repaint();
+        c.settle();
+        state.ResumeTiming();
     }
+    state.SetLabel(c.scale.toStdString());
 }
-BENCHMARK(BM_ReducedCopiesMade)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstZoomBelowOne)->Unit(benchmark::kMillisecond);
+
+// The reduced copies of the whole level made in the window's slices of 4 ms: the time of
+// them all, how many slices, and the longest.
+static void BM_ReducedCopiesInSlices(benchmark::State& state) {
+    BigCanvas c(state, View::kFit);
+    double slices = 0, longest = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.e->view().levelReplaced();
+        c.w.viewport->repaint(); // asks for them
+        state.ResumeTiming();
+        for (bool ready = false; !ready; ++slices) {
+            const auto start = std::chrono::steady_clock::now();
+            ready = c.e->view().makeReducedCopies(c.e->level(), std::chrono::milliseconds(4));
+            longest = std::max(
+                longest,
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    state.counters["slices"] = benchmark::Counter(slices, benchmark::Counter::kAvgIterations);
+    state.counters["longest_ms"] = longest;
+}
+BENCHMARK(BM_ReducedCopiesInSlices)->Unit(benchmark::kMillisecond);
 
 // A press that stamps, and a stroke move, at a scale other than 1.
 static void BM_PressAtScale(benchmark::State& state) {

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 
+#include <algorithm>
+
 namespace vortan {
 
 namespace {
 constexpr auto kFollows = Picture::Sizing::FollowsPicture;
+
 } // namespace
 
 LevelDocument::LevelDocument()
@@ -91,15 +94,39 @@ void LevelDocument::takeLayers(const QImage& colour, const QImage& map) {
     if (map.size() != colour.size()) matchSizeTo(kColourLayer);
 }
 
+QRect LevelDocument::stampReach(const Picture& mask, const Picture* colourBrush,
+                                const Picture* materialBrush) {
+    int left = mask.width(), right = -1, top = mask.height(), bottom = -1;
+    auto add = [&](const Picture& p, uint32_t keeping) {
+        const int w = std::min(p.width(), mask.width()), h = std::min(p.height(), mask.height());
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<const uint32_t*>(p.image().constScanLine(y));
+            int x0 = 0, x1 = w - 1;
+            while (x0 < w && (row[x0] & 0xFFFFFFu) == keeping)
+                ++x0;
+            if (x0 == w) continue;
+            while ((row[x1] & 0xFFFFFFu) == keeping)
+                --x1;
+            left = std::min(left, x0), right = std::max(right, x1);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    };
+    add(mask, 0xFFFFFFu);
+    if (colourBrush) add(*colourBrush, 0);
+    if (materialBrush) add(*materialBrush, 0);
+    return right < left ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
 void LevelDocument::stamp(QPoint at, const Picture& mask, const Picture* colourBrush,
-                          const Picture* materialBrush) {
-    const int w = mask.width(), h = mask.height();
-    for (int i = 0; i < 2; ++i) {
+                          const Picture* materialBrush, const QRect& reach) {
+    const QRect r =
+        reach.isNull() ? stampReach(mask, colourBrush, materialBrush) : reach & mask.image().rect();
+    const QPoint to = at + r.topLeft();
+    for (int i = 0; i < 2 && !r.isEmpty(); ++i) {
         Picture& layer = layers_[size_t(i)];
-        maskRect(layer, at.x(), at.y(), w, h, mask, 0, 0);
+        maskRect(layer, to.x(), to.y(), r.width(), r.height(), mask, r.x(), r.y());
         // The material brush is as large as the colour brush.
         if (const Picture* brush = i == kColourLayer ? colourBrush : materialBrush)
-            paintRect(layer, at.x(), at.y(), w, h, *brush, 0, 0);
+            paintRect(layer, to.x(), to.y(), r.width(), r.height(), *brush, r.x(), r.y());
     }
     setModified(true);
     announce();

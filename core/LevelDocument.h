@@ -65,7 +65,14 @@ class LevelDocument : public QObject, private Picture::Watcher {
     // The brush square at level corner `at`: the mask cuts the shape out of both layers,
     // then the colour brush and the material brush are laid in; without them (erasing)
     // the shape is left black in both.
-    void stamp(QPoint at, const Picture& mask, const Picture* colourBrush, const Picture* materialBrush);
+    // Only `reach` of the square (stampReach() when none is given) is laid in and said
+    // to have changed.
+    void stamp(QPoint at, const Picture& mask, const Picture* colourBrush, const Picture* materialBrush,
+               const QRect& reach = {});
+    // The part of the brush square a stamp can change: outside it the mask is white,
+    // keeping the level, and the brushes are black, laying in nothing. A disc of radius
+    // 20 is a quarter of its square, and so is what the viewport repaints zoomed in.
+    static QRect stampReach(const Picture& mask, const Picture* colourBrush, const Picture* materialBrush);
     // One pixel of each layer.
     void setPixels(QPoint at, Colour colour, Colour material);
     // A filled shape: on row top + i, the pixels from runs[i].first to runs[i].second

@@ -1,4 +1,5 @@
 #include "paint/Brush.h"
+#include "core/LevelDocument.h"
 #include "core/Numbers.h"
 
 #include <algorithm>
@@ -50,6 +51,7 @@ void Brush::makeMask() {
 }
 
 void Brush::makePreview() {
+    reach_ = LevelDocument::stampReach(mask_, &colourBrush_, &materialBrush_);
     preview_ = QImage(kSide, kSide, QImage::Format_ARGB32);
     for (int y = 0; y < kSide; ++y) {
         auto* brush = reinterpret_cast<const uint32_t*>(colourBrush_.image().constScanLine(y));

@@ -28,6 +28,8 @@ class Brush {
     const QImage& preview() const { return preview_; }
     // How wide the brush paints: the columns its shape spans.
     int paintedWidth() const { return paintedWidth_; }
+    // The part of the square a stamp of the three pictures can change.
+    const QRect& reach() const { return reach_; }
     // The entry the material list shows; it may lag behind a material that is none of
     // the list's (black, or a colour picked from the map).
     const QString& listEntry() const { return listEntry_; }
@@ -58,6 +60,7 @@ class Brush {
     Colour material_ = kWall;
     int radius_ = 20;
     int paintedWidth_ = 0;
+    QRect reach_;
     QString listEntry_;
     Picture colourBrush_{kSide, kSide};
     Picture materialBrush_{kSide, kSide};

@@ -29,7 +29,7 @@ void BrushTool::stamp(ToolContext& c, const Pointer& p, QPointF at) const {
     const QPoint corner = BrushTool::corner(p, at);
     const Brush& b = c.brush;
     c.level.stamp(corner, b.mask(), paints_ ? &b.colourBrush() : nullptr,
-                  paints_ ? &b.materialBrush() : nullptr);
+                  paints_ ? &b.materialBrush() : nullptr, b.reach());
 }
 
 bool BrushTool::press(ToolContext& c, const Pointer& p) {

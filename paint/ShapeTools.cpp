@@ -24,7 +24,7 @@ void stampAt(ToolContext& c, QPointF at, bool paints) {
     const QPoint middle(int(std::floor(at.x() + 0.5)), int(std::floor(at.y() + 0.5)));
     const Brush& b = c.brush;
     c.level.stamp(middle - QPoint(Brush::kSide / 2, Brush::kSide / 2), b.mask(),
-                  paints ? &b.colourBrush() : nullptr, paints ? &b.materialBrush() : nullptr);
+                  paints ? &b.colourBrush() : nullptr, paints ? &b.materialBrush() : nullptr, b.reach());
 }
 
 // A quarter of the painted width apart, as a stroke is stamped, never closer than a pixel.

@@ -40,13 +40,23 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
 }
 
 ViewportWidget::ViewportWidget(const View& view, const LevelDocument& level, QWidget* parent)
-    : PictureWidget(nullptr, parent), view_(view), level_(level) {}
+    : PictureWidget(nullptr, parent), view_(view), level_(level) {
+    connect(&making_, &QTimer::timeout, this, &ViewportWidget::makeReducedCopies);
+}
 
 void ViewportWidget::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect area = paintFrame(p, event->rect());
     p.translate(kFrame, kFrame);
     view_.paintViewport(p, level_, area.translated(-kFrame, -kFrame));
+    if (view_.makingReducedCopies() && !making_.isActive()) making_.start(0);
+}
+
+void ViewportWidget::makeReducedCopies() {
+    // A few milliseconds a slice: the pointer and the keys are answered between them.
+    if (!view_.makeReducedCopies(level_, std::chrono::milliseconds(4))) return;
+    making_.stop();
+    update();
 }
 
 void PictureWidget::mouseReleaseEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "core/Picture.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace vortan {
@@ -48,7 +49,9 @@ class LevelDocument;
 class View;
 
 // The viewport on screen: the view of the level, painted from the shown layer at the
-// view's scale whenever the window needs it, with the tool's preview over it.
+// view's scale whenever the window needs it, with the tool's preview over it. Zoomed
+// out, it makes the view's reduced copies in short slices between the window's other
+// work and paints itself again once they are ready.
 class ViewportWidget : public PictureWidget {
     Q_OBJECT
   public:
@@ -58,8 +61,11 @@ class ViewportWidget : public PictureWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    void makeReducedCopies();
+
     const View& view_;
     const LevelDocument& level_;
+    QTimer making_;
 };
 
 } // namespace vortan

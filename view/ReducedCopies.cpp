@@ -35,26 +35,62 @@ QRect halved(const QRect& r) {
     if (r.isEmpty()) return {};
     return QRect(QPoint(r.left() >> 1, r.top() >> 1), QPoint(r.right() >> 1, r.bottom() >> 1));
 }
+
+QSize halved(QSize s) {
+    return {(s.width() + 1) / 2, (s.height() + 1) / 2};
+}
+
+// Changed level pixels up to this many are brought up to date at the next read, in a few
+// milliseconds; more (a fill of a large level, Level -> Map, a new level) have the copies
+// made anew in slices.
+constexpr qint64 kUpdatedAtOnce = qint64(1) << 22;
+// Pixels of a copy made between two looks at the clock: about half a millisecond.
+constexpr int kBatch = 1 << 16;
 } // namespace
 
-const QImage& ReducedCopies::at(const Picture& layer, int divisor) {
+const QImage* ReducedCopies::at(const Picture& layer, int divisor) {
     // A level of another size is another level.
-    if (made_ && copies_[0].size() != QSize((layer.width() + 1) / 2, (layer.height() + 1) / 2)) made_ = false;
-    if (!made_) {
-        const QImage* from = &layer.image();
-        for (QImage& copy : copies_) {
-            copy = QImage((from->width() + 1) / 2, (from->height() + 1) / 2, QImage::Format_RGB32);
-            halve(*from, copy, copy.rect());
-            from = &copy;
-        }
-        made_ = true;
-        stale_ = {};
-    } else if (!stale_.isEmpty()) {
-        update(layer, stale_);
+    if (state_ == State::None || copies_[0].size() != halved(layer.size())) start(layer);
+    if (state_ == State::Made && !stale_.isEmpty()) {
+        for (const QRect& area : stale_)
+            update(layer, area);
         stale_ = {};
     }
+    if (state_ != State::Made) return nullptr;
     const int index = divisor >= 8 ? 2 : divisor >= 4 ? 1 : 0;
-    return copies_[size_t(index)];
+    return &copies_[size_t(index)];
+}
+
+void ReducedCopies::start(const Picture& layer) {
+    QSize size = layer.size();
+    for (QImage& copy : copies_) {
+        size = halved(size);
+        if (copy.size() != size) copy = QImage(size, QImage::Format_RGB32);
+    }
+    state_ = State::Making;
+    making_ = nextRow_ = 0;
+    stale_ = {};
+}
+
+bool ReducedCopies::makeSome(const Picture& layer, std::chrono::milliseconds budget) {
+    if (state_ != State::Making) return true;
+    if (copies_[0].size() != halved(layer.size())) start(layer);
+    const auto until = std::chrono::steady_clock::now() + budget;
+    do {
+        const QImage& from = making_ == 0 ? layer.image() : copies_[size_t(making_ - 1)];
+        QImage& to = copies_[size_t(making_)];
+        const int rows = std::max(1, kBatch / std::max(1, to.width()));
+        halve(from, to, QRect(0, nextRow_, to.width(), rows));
+        nextRow_ += rows;
+        if (nextRow_ >= to.height()) {
+            ++making_;
+            nextRow_ = 0;
+        }
+    } while (making_ < kLevels && std::chrono::steady_clock::now() < until);
+    if (making_ < kLevels) return false;
+    // What changed while they were made is brought up to date at the next read.
+    state_ = State::Made;
+    return true;
 }
 
 void ReducedCopies::update(const Picture& layer, const QRect& area) {
@@ -67,12 +103,23 @@ void ReducedCopies::update(const Picture& layer, const QRect& area) {
     }
 }
 
+bool ReducedCopies::tooStale() const {
+    qint64 pixels = 0;
+    for (const QRect& area : stale_)
+        pixels += qint64(area.width()) * area.height();
+    return pixels > kUpdatedAtOnce;
+}
+
 void ReducedCopies::changed(const QRect& area) {
-    if (made_) stale_ |= area;
+    if (state_ == State::None) return;
+    stale_ += area;
+    // A new level, or most of one changed: made anew when next asked for. Until then
+    // they cost no memory.
+    if (tooStale()) forget();
 }
 
 void ReducedCopies::forget() {
-    made_ = false;
+    state_ = State::None;
     stale_ = {};
     for (QImage& copy : copies_)
         copy = QImage();

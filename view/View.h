@@ -122,6 +122,13 @@ class View {
     // Pixels of the level changed: the reduced copies follow.
     void levelChanged(const QRect& area) { reduced_.changed(area); }
     void levelReplaced() { reduced_.forget(); }
+    // The viewport zoomed out asked for the reduced copies and samples the level until
+    // they are made: the window goes on making them between its other work.
+    bool makingReducedCopies() const { return reduced_.making(); }
+    // Makes more of them for about `budget`; true when they are ready.
+    bool makeReducedCopies(const LevelDocument& level, std::chrono::milliseconds budget) const {
+        return reduced_.makeSome(level.layer(shownLayer_), budget);
+    }
     QRect previewArea() const;
 
     // --- the navigator --------------------------------------------------------------
@@ -159,6 +166,8 @@ class View {
     int levelAt(int screen) const;
     // The level's extent on screen at the scale.
     QSize levelOnScreen(const LevelDocument& level) const;
+    void paintZoomBox(QPainter& painter, const Picture& shown, const QRect& a) const;
+    // Level pixels as n x n blocks, with the grid and the preview over them.
     void paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const;
     void paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const;
     void paintOverlays(QPainter& painter) const;
@@ -166,6 +175,12 @@ class View {
     std::vector<QRect> selectionBorder() const;
     // Where an area of level pixels lies on the viewport, not cut to it.
     QRect uncut(const QRect& levelArea) const;
+    // Zoomed out before the reduced copies are ready: a level pixel for each screen pixel.
+    void paintSampled(QPainter& painter, const Picture& shown, const QRect& a) const;
+    void paintPreview(QPainter& painter) const;
+    // A picture of this size to paint a band of the viewport into, over memory kept
+    // between paints; its pixels are whatever the last paint left.
+    QImage scratch(int width, int height) const;
 
     Shown shown_ = Shown::Level;
     int shownLayer_ = LevelDocument::kColourLayer;
@@ -184,6 +199,11 @@ class View {
     QBrush shapeFill_;
     QRect selection_;
     int borderPhase_ = 0;
+    // Every pixel of the preview is opaque or fully transparent, as a brush's are.
+    bool previewOpaqueOrClear_ = false;
+    // The preview's pixels that show, in its own pixels: only they are repainted.
+    QRect previewShows_;
+    mutable std::vector<uint32_t> scratch_;
     Picture navigator_;
     float navigatorScale_ = 0;
     bool navigatorStale_ = false;

@@ -307,3 +307,22 @@ TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
     QTest::keyClick(again.widthEdit, Qt::Key_Escape);
     EXPECT_FALSE(form.accepted());
 }
+
+// Zoomed out, the viewport samples the level at once; the window makes the reduced copies
+// between its other work, and then shows their means.
+TEST_F(Window, ZoomedOutTheViewportShowsTheMeansOnceTheWindowMadeThem) {
+    e.newLevel(3000, 2400);
+    QImage checks(3000, 2400, QImage::Format_RGB32);
+    for (int y = 0; y < checks.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(checks.scanLine(y));
+        for (int x = 0; x < checks.width(); ++x)
+            row[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+    }
+    e.colour().load(checks);
+    e.key('-');
+    ASSERT_EQ(e->view().scaleName(), "1/2");
+    auto middle = [&] { return w.viewport->grab().toImage().pixel(w.viewport->rect().center()); };
+    EXPECT_EQ(middle(), qRgb(0, 0, 0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !e->view().makingReducedCopies(); }));
+    EXPECT_EQ(middle(), qRgb(127, 127, 127));
+}

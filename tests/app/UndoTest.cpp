@@ -183,7 +183,7 @@ TEST(Undo, TheHistoryKeepsTheTilesItTouchedWithinItsLimit) {
     level.draw(
         [](Picture& colour, Picture&) { colour.fillRect(0, 0, 639, 639, kBlack); }); // far past the limit
     history.end();
-    history.bytes();                   // its tiles packed: they count now
+    history.bytes();                    // its tiles packed: they count now
     history.setLimit(qint64(5 * tile)); // and the limit holds them, the newest step
     EXPECT_NEAR(double(history.bytes()), 100 * tile, tile);
     history.undo();
@@ -196,10 +196,10 @@ TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
     QObject::connect(e.editor.get(), &Editor::pictureChanged, [&](ShownPicture p, QRect area) {
         if (p == ShownPicture::Viewport) repainted.push_back(area);
     });
-    e.click({100, 100});                             // the brush square: corner round(57.5) = 58
-    e->moveInViewport(Qt::NoButton, {}, {300, 200}); // the preview's square
+    e.click({100, 100});                             // the disc's square in the brush's at round(57.5) = 58
+    e->moveInViewport(Qt::NoButton, {}, {300, 200}); // the preview's disc
     e->moveInViewport(Qt::NoButton, {}, {310, 200}); // its old and new squares
-    EXPECT_EQ(repainted, (std::vector<QRect>{{58, 58, 85, 85}, {258, 158, 85, 85}, {258, 158, 95, 85}}));
+    EXPECT_EQ(repainted, (std::vector<QRect>{{80, 80, 41, 41}, {280, 180, 41, 41}, {280, 180, 51, 41}}));
     // clang-format off
     for (auto [angle, modifiers, x, y] : {std::tuple{QPoint(0, -240), Qt::NoModifier, 0, 100},
              {QPoint(0, 120), Qt::NoModifier, 0, 50}, {QPoint(0, -120), Qt::ShiftModifier, 50, 50},

@@ -37,7 +37,6 @@ TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     EXPECT_TRUE(sameImage(before[1], b.materialBrush().image()) && b.colourBrush().pixelAt(0, 0) == kWater);
 }
 
-
 // The toolbox hands each press to the first tool that takes it, and each tool writes
 // through the level and names its own step.
 TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) {
@@ -64,8 +63,9 @@ TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) 
     QObject::connect(&level, &LevelDocument::areaChanged, [&](QRect r) { changed |= r; });
     Tool* paint = tools.forPress(press(Qt::LeftButton, {}));
     paint->press(c, press(Qt::LeftButton, {}));
-    // The disc's corner at round(57.5) = 58 and round(58.5) = 58 from the viewport's offset.
-    EXPECT_EQ(changed, QRect(68, 78, 85, 85));
+    // The brush's corner at round(57.5) = 58 and round(58.5) = 58 from the viewport's offset;
+    // only the disc's square, 22 pixels inside the brush's, changes.
+    EXPECT_EQ(changed, QRect(90, 100, 41, 41));
     EXPECT_EQ(std::pair(level.colourLayer().pixelAt(110, 120), level.materialMap().pixelAt(110, 120)),
               std::pair(kStart, kWall));
     // A drag with the button held paints from the last point; after the release it starts anew.

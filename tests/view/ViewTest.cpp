@@ -1,6 +1,8 @@
 #include "view/View.h"
 #include "support/ImageCompare.h"
 
+#include <QPainter>
+
 using namespace vortan::test;
 
 // Zoomed, (width + 6) div 6 columns of 6 x 6 blocks; a narrower layer leaves some black.
@@ -71,6 +73,10 @@ TEST(Viewport, ZoomedOutShowsTheMeanOfEachBlock) {
         p.takePixels(view.viewportImage(level));
         return std::pair(p.pixelAt(0, 0), p.pixelAt(1, 0));
     };
+    // The first look samples the level while the copies are made.
+    EXPECT_EQ(shown(), std::pair(rgb(4, 0, 0), rgb(4, 4, 4)));
+    while (!view.makeReducedCopies(level, std::chrono::milliseconds(0))) {
+    }
     EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(2, 2, 2)));
     level.draw([](Picture& colour, Picture&) { colour.setPixel(2, 1, rgb(8, 8, 8)); });
     view.levelChanged({2, 1, 1, 1});
@@ -84,4 +90,76 @@ TEST(Viewport, ZoomedOutShowsTheMeanOfEachBlock) {
     EXPECT_EQ(std::tuple(grid.pixelAt(1, 1), grid.pixelAt(15, 7), grid.pixelAt(9, 1) == rgb(4, 8, 0)),
               std::tuple(rgb(0, 8, 40), rgb(4, 8, 0), true));
     EXPECT_TRUE(grid.pixelAt(8, 3) != rgb(4, 8, 0) && grid.pixelAt(3, 0) != rgb(0, 8, 40));
+}
+
+// Copies made in slices take the changes made between the slices, before and after the
+// rows they reached.
+TEST(Viewport, ReducedCopiesMadeInSlicesFollowChangesBetweenThem) {
+    LevelDocument level;
+    level.loadLayer(LevelDocument::kColourLayer, filledImage(1024, 1024, kBlack));
+    View view;
+    view.setViewportSize({128, 128});
+    view.setScaleStep(0); // 1/8
+    view.viewportImage(level);
+    ASSERT_TRUE(view.makingReducedCopies());
+    ASSERT_FALSE(view.makeReducedCopies(level, std::chrono::milliseconds(0)));
+    level.draw([](Picture& colour, Picture&) {
+        colour.setPixel(0, 0, rgb(128, 64, 192));
+        colour.setPixel(1023, 1023, rgb(64, 128, 0));
+    });
+    view.levelChanged({0, 0, 1, 1});
+    view.levelChanged({1023, 1023, 1, 1});
+    while (!view.makeReducedCopies(level, std::chrono::milliseconds(0))) {
+    }
+    EXPECT_FALSE(view.makingReducedCopies());
+    Picture shown;
+    shown.takePixels(view.viewportImage(level));
+    EXPECT_TRUE(pixelsAre(shown, [](int x, int y) {
+        return x == 0 && y == 0 ? rgb(2, 1, 3) : x == 127 && y == 127 ? rgb(1, 2, 0) : kBlack;
+    }));
+}
+
+// At 16 each level pixel is a 16 x 16 block, the first rows cut by the scroll, black
+// beside a narrow level; the grid runs along each block's first column and row, and the
+// brush's opaque pixels cover it.
+TEST(Viewport, AtSixteenBlocksGridAndPreviewAreExact) {
+    auto colourOf = [](int x, int y) { return rgb(40 * x, 50 * y, 7); };
+    QImage layer(6, 5, QImage::Format_RGB32);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            layer.setPixel(x, y, toPixel(colourOf(x, y)));
+    LevelDocument level;
+    level.loadLayer(LevelDocument::kColourLayer, layer);
+    View view;
+    view.setViewportSize({100, 70});
+    view.setScaleStep(10);
+    view.scrollTo(level, 0, 0.5f); // 4 black columns on the left, half of the first row above
+    view.setGridWanted(true);
+    QImage preview(3, 3, QImage::Format_ARGB32);
+    preview.fill(0u);
+    preview.setPixel(1, 0, qRgb(1, 2, 3));
+    preview.setPixel(2, 1, qRgb(4, 5, 6));
+    view.setPreview(preview, {2, 1});
+    // The grid's pen over a colour, once or twice where the lines cross.
+    auto lined = [](Colour c, int times) {
+        QImage one(1, 1, QImage::Format_RGB32);
+        one.setPixel(0, 0, toPixel(c));
+        QPainter p(&one);
+        p.setPen(QColor(128, 128, 128, 110));
+        for (int i = 0; i < times; ++i)
+            p.drawPoint(0, 0);
+        p.end();
+        Picture picture;
+        picture.takePixels(one);
+        return picture.pixelAt(0, 0);
+    };
+    Picture shown;
+    shown.takePixels(view.viewportImage(level));
+    EXPECT_TRUE(pixelsAre(shown, [&](int vx, int vy) {
+        const int x = vx - 4, y = vy + 8, lx = x >= 0 ? x / 16 : -1, ly = y / 16;
+        if (lx == 3 && ly == 1) return rgb(1, 2, 3);
+        if (lx == 4 && ly == 2) return rgb(4, 5, 6);
+        const Colour plain = lx < 0 ? kBlack : colourOf(lx, ly);
+        return lined(plain, int(x % 16 == 0) + int(y % 16 == 0));
+    }));
 }
