@@ -10,9 +10,7 @@ struct Canvas : ::testing::Test {
     Canvas() {
         e.colour().draw([](Picture& p) {
             p.aboutToChange(p.image().rect());
-            for (int y = 0; y < p.height(); ++y)
-                for (int x = 0; x < p.width(); ++x)
-                    p.pixels().setPixel(x, y, toPixel(colourOf(x, y)));
+            p.pixels() = imageFrom(p.width(), p.height(), colourOf);
         });
     }
     // The level pixel a pick at `at` takes its colour from.
@@ -29,13 +27,12 @@ struct Canvas : ::testing::Test {
 };
 
 TEST_F(Canvas, PressesActOnTheLevelPixelUnderThePointerAtEveryScale) {
-    // clang-format off
-    for (auto [plus, minus, scale, points] : {
-             std::tuple{2, 0, "3", std::vector<std::pair<QPointF, QPoint>>{
-                 {{2.9, 0}, {100, 200}}, {{3, 5.9}, {101, 201}}, {{3, 6}, {101, 202}}}},
-             {0, 2, "1/4", {{{0, 0}, {100, 200}}, {{0.9, 1}, {103, 204}}, {{1, 2.3}, {104, 209}}}},
-             {0, 3, "fit", {{{10, 10}, {48, 48}}, {{100, 100}, {481, 481}}, {{100.5, 300}, {483, 1444}}}}}) {
-        // clang-format on
+    for (auto [plus, minus, scale, points] :
+         {std::tuple{2, 0, "3",
+                     std::vector<std::pair<QPointF, QPoint>>{
+                         {{2.9, 0}, {100, 200}}, {{3, 5.9}, {101, 201}}, {{3, 6}, {101, 202}}}},
+          {0, 2, "1/4", {{{0, 0}, {100, 200}}, {{0.9, 1}, {103, 204}}, {{1, 2.3}, {104, 209}}}},
+          {0, 3, "fit", {{{10, 10}, {48, 48}}, {{100, 100}, {481, 481}}, {{100.5, 300}, {483, 1444}}}}}) {
         key('=', plus);
         key('-', minus);
         e->view().scrollTo(e.level(), 100, 200);

@@ -24,8 +24,7 @@ static QString savedLevel(TestEditor& e, const QString& name) {
         e.map().fillRect(20 + 8 * i, 20, 27 + 8 * i, 50, materials[i]);
     }
     e.level().setName(name);
-    e.choose(e.folder.filePath("levels/" + name));
-    EXPECT_TRUE(e->saveLevel());
+    EXPECT_TRUE(e.saveAs(e.folder.filePath("levels/" + name)));
     return e.folder.filePath("levels/" + name + ".level.bmp");
 }
 
@@ -63,12 +62,9 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     fresh->exportToGame();
     const Outcome run = shell.run({"export", set, "--game", game.folder.path()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    QStringList written;
-    for (const char* name : {"level09t.quox", "level09.quox", "levelm09.quox"}) {
+    for (const char* name : {"level09t.quox", "level09.quox", "levelm09.quox"})
         EXPECT_EQ(readFile(game.gfx + name), readFile(button.gfx + name)) << name;
-        written << QDir::toNativeSeparators(game.gfx + name);
-    }
-    EXPECT_EQ(run.out.trimmed(), written.join('\n'));
+    EXPECT_EQ(run.out.trimmed(), QString("%1level09t.quox\n%1level09.quox\n%1levelm09.quox").arg(game.gfx));
     const QString out = game.folder.filePath("decoded.bmp");
     for (const auto& [file, expected] :
          {std::pair{"level09.quox", fresh.colour().image()}, {"levelm09.quox", fresh.map().image()}}) {
@@ -91,8 +87,7 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     // The first game named is remembered; an export without --game goes there.
     EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
     EXPECT_EQ(QDir(installed().bin).entryList(QDir::Files), QStringList{"vortan-editor"});
-    EXPECT_EQ(shell.run({"export", set}).status, 0);
-    EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
+    EXPECT_TRUE(shell.run({"export", set}).status == 0 && QFileInfo::exists(game.gfx + "levelm10.quox"));
 
     const Outcome good = shell.run({"check", set});
     EXPECT_EQ(good.status, 0) << good.out.toStdString();
@@ -102,8 +97,7 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     auto broken = [&](const QString& name, const std::function<void()>& breakIt) {
         savedLevel(e, name);
         breakIt();
-        e.choose(e.folder.filePath("levels/" + name));
-        e->saveLevel();
+        e.saveAs(e.folder.filePath("levels/" + name));
         return shell.run({"check", e.folder.filePath("levels/" + name + ".map.bmp")});
     };
     const Outcome stray = broken("Stray", [&] { e.map().setPixel(30, 60, rgb(1, 2, 3)); });
@@ -139,10 +133,8 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
     const QStringList gameBefore = folderContents(game.gfx);
     Shell shell;
     // Far less address space than any of the pictures would take; enough for the editor itself.
-    shell.inChild = [] {
-        const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
-        setrlimit(RLIMIT_AS, &limit);
-    };
+    static const rlimit oneGiB{rlim_t(1) << 30, rlim_t(1) << 30};
+    shell.inChild = [] { setrlimit(RLIMIT_AS, &oneGiB); };
     // clang-format off
     std::vector<std::tuple<QStringList, int, QString>> refusals = {
         {{"frobnicate"}, 2, "frobnicate: unknown command or file; see --help."}, // the suite's platform would show a window
@@ -180,10 +172,9 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
         without.environment.remove("QT_QPA_PLATFORM");
         if (variable) without.environment.insert(variable, value);
         const Outcome refused = without.run(arguments);
-        EXPECT_EQ(refused.status, 1) << (variable ? variable : "none") << ": " << refused.err.toStdString();
-        EXPECT_TRUE(refused.err.contains(
-            "vortan-editor: the window cannot be opened: no display can be reached (DISPLAY "))
-            << refused.err.toStdString();
+        EXPECT_TRUE(refused.status == 1 && refused.err.contains("vortan-editor: the window cannot be opened: "
+                                                                "no display can be reached (DISPLAY "))
+            << (variable ? variable : "none") << ": " << refused.err.toStdString();
     }
 }
 
@@ -199,17 +190,14 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
     EXPECT_EQ(first.status, 0) << first.err.toStdString();
     EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
     shell.workingDirectory = levels.path();
-    EXPECT_EQ(shell.run({"export", set}).status, 0);
-    EXPECT_TRUE(QFileInfo::exists(game.gfx + "levelm10.quox"));
+    EXPECT_TRUE(shell.run({"export", set}).status == 0 && QFileInfo::exists(game.gfx + "levelm10.quox"));
     GameOnDisk other(8); // named once, not remembered over the game known
     EXPECT_EQ(shell.run({"export", set, "--game", other.folder.path()}).status, 0);
     EXPECT_EQ(readFile(shell.dataFolder() + "/gameFolder.txt"), (game.folder.path() + "/").toUtf8());
 
     // The shell passes the bytes as they are; QProcess would pass UTF-8.
     const QByteArray unreadable = QFile::encodeName(levels.path()) + "/caf\xff.level.bmp";
-    const int fd = ::open(unreadable.constData(), O_CREAT | O_WRONLY, 0600);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    ASSERT_EQ(::close(::open(unreadable.constData(), O_CREAT | O_WRONLY, 0600)), 0);
     const QString said =
         levels.path() + "/caf\uFFFD.level.bmp: the name cannot be read (it is not UTF-8 text).\n";
     for (const char* command : {"check", "export", ""}) {
@@ -225,31 +213,25 @@ TEST(CommandLine, GameFoldersAreRememberedWholeAndUnreadableNamesAreSaidSo) {
 // lands, on levels smaller than the frame too, and the colours of the colour layer.
 TEST(CommandLine, CheckFindsTheOpenFrameWhereTheExportDrawsIt) {
     std::mt19937 random(18);
-    for (const QSize size : {QSize(1, 1), QSize(5, 40), QSize(33, 34), QSize(34, 33), QSize(35, 35),
-                             QSize(20, 40), QSize(90, 70)}) {
-        Picture map(size.width(), size.height(), kBlack), colour(size.width(), size.height(), kBlack);
-        for (int i = 0; i < size.width() * size.height() / 2; ++i) {
-            const int x = int(random() % unsigned(size.width())), y = int(random() % unsigned(size.height()));
+    for (const auto& [w, h] : {std::pair{1, 1}, {5, 40}, {33, 34}, {34, 33}, {35, 35}, {20, 40}, {90, 70}}) {
+        Picture map(w, h, kBlack), colour(w, h, kBlack);
+        for (int i = 0; i < w * h / 2; ++i) {
+            const int x = int(random() % unsigned(w)), y = int(random() % unsigned(h));
             map.setPixel(x, y, kWall);
             colour.setPixel(x, y, rgb(0, 0, int(random() % 40)));
         }
-        Picture framed;
-        framed.takePixels(map.image().copy());
+        Picture framed = pictureOf(map.image().copy());
         LevelDocument::drawFrame(framed, kWall);
         qint64 open = 0;
-        std::set<Colour> colours;
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x) {
-                open += framed.pixelAt(x, y) != map.pixelAt(x, y);
-                colours.insert(colour.pixelAt(x, y));
-            }
+        for (int i = 0; i < w * h; ++i)
+            open += framed.pixelAt(i % w, i / w) != map.pixelAt(i % w, i / w);
+        const QRgb* pixels = reinterpret_cast<const QRgb*>(colour.image().constBits()); // rows unpadded
+        const std::set<QRgb> colours(pixels, pixels + w * h);
         LevelFile file{"Small", LevelSetPictures{colour.image(), map.image(), std::nullopt}, {}};
         const QStringList lines = checkLevel(file).lines;
-        const QString frame = open == 0
-                                  ? QString("Wall frame: closed")
-                                  : QString("Wall frame: open at %1 pixels (the export closes it)").arg(open);
-        EXPECT_TRUE(lines.contains(frame))
-            << size.width() << "x" << size.height() << ": " << lines.join('\n').toStdString();
+        const QString frame = open ? QString("open at %1 pixels (the export closes it)").arg(open) : "closed";
+        EXPECT_TRUE(lines.contains("Wall frame: " + frame))
+            << w << "x" << h << ": " << lines.join('\n').toStdString();
         EXPECT_TRUE(lines.contains(QString("Colours: %1 of the 192 the game keeps").arg(colours.size())));
     }
     // Pixels of no material are named by the first five, across runs and rows.

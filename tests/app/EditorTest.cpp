@@ -2,8 +2,6 @@
 #include "support/FileSizeLimit.h"
 #include "support/TestEditor.h"
 
-#include <sys/stat.h>
-
 using namespace vortan::test;
 
 TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
@@ -19,9 +17,7 @@ TEST(StartUp, ABlackLevelNothingToSaveAndTheRememberedGameFolder) {
         EXPECT_EQ(with->gameFolder().path(), file.contains(stored) ? stored : "") << file.toStdString();
     }
     // A pipe of that name would never give a line: the editor starts without a folder.
-    TestEditor pipe([](const QString& own) {
-        ASSERT_EQ(mkfifo(QFile::encodeName(own + "/gameFolder.txt").constData(), 0600), 0);
-    });
+    TestEditor pipe([](const QString& own) { ASSERT_TRUE(makePipe(own + "/gameFolder.txt")); });
     EXPECT_TRUE(pipe->gameFolder().path().isEmpty());
     // A file named on the command line that cannot be opened is told.
     e.ui.answers = {MsgAnswer::OK};
@@ -134,23 +130,19 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     const QString folder = e.folder.filePath("old.map.pics/"); // a folder whose name looks like a set member
     QDir().mkpath(folder);
     ASSERT_TRUE(savePicture(Picture(160, 70, rgb(9, 8, 7)), folder + "photo.2.bmp"));
-    auto load = [&](View::Shown shown) {
-        e->showView(shown);
-        e.choose(folder + "photo.2.bmp");
-        e->loadLevel();
-    };
-    load(View::Shown::Map); // the colour layer keeps its pixels
+    e->showView(View::Shown::Map);
+    e.loadFrom(folder + "photo.2.bmp"); // the colour layer keeps its pixels
     EXPECT_TRUE(sameImage(filledImage(160, 70, rgb(9, 8, 7)), e.map().image()));
     EXPECT_EQ(std::tuple(e.level().name(), e.colour().pixelAt(100, 50), e.level().width()),
               std::tuple(QString("photo"), kBlack, 160));
     e.level().setName("Kept");
-    load(View::Shown::Thumbnail);
+    e->showView(View::Shown::Thumbnail);
+    e.loadFrom(folder + "photo.2.bmp");
     EXPECT_EQ(std::pair(e.level().name(), e->view().thumbnail().pixelAt(5, 5)),
               std::pair(QString("Kept"), rgb(9, 8, 7)));
 
     // The disk fills up at the thumbnail: the older set stays whole beside no new file.
-    e.choose(folder + "castle.bmp");
-    ASSERT_TRUE(e->saveLevel());
+    ASSERT_TRUE(e.saveAs(folder + "castle.bmp"));
     const QStringList before = folderContents(folder);
     e.newLevel(200, 100); // 60054 bytes a layer; the thumbnail 102006
     e.level().setModified(true);
@@ -170,8 +162,7 @@ TEST(LoadAndSave, PlainPicturesGoWhereTheViewSaysAndAFailedSaveKeepsTheOlderSet)
     writeFile(e.folder.filePath("file"), "x");
     e.choose(e.folder.filePath("file/castle.bmp"));
     e.ui.answers = {MsgAnswer::OK};
-    EXPECT_FALSE(e->saveLevel());
-    EXPECT_TRUE(e.level().isModified());
+    EXPECT_TRUE(!e->saveLevel() && e.level().isModified());
     EXPECT_TRUE(e.ui.messages.at(1).text.endsWith("\n\r" + e.folder.filePath("file/castle.level.bmp") + ": " +
                                                   qt_error_string(ENOTDIR)));
 }

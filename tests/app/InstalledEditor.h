@@ -12,10 +12,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace vortan::test {
 
-// The editor installed into a temporary prefix once for the suite's process, its program
-// folder read-only as /usr/bin is to a user. The prefix goes when the process ends,
-// whatever the tests' outcome: the program folder is made writable again first, since a
-// user cannot remove what a read-only folder holds.
+// The editor installed once for the suite's process into a temporary prefix, its bin read-only as /usr/bin is
+// to a user. The prefix goes when the process ends, whatever the outcome: bin made writable, to be emptied.
 struct Installed {
     QTemporaryDir prefix;
     const QString bin = prefix.filePath("bin");
@@ -39,8 +37,7 @@ struct Outcome {
     QString out, err;
 };
 
-// How a shell runs a program: without a display, with a data folder of its own for the
-// installed editor (its gameFolder.txt and levels/ under dataHome/vortan-editor).
+// A shell without a display, with a data folder of its own for the installed editor (dataHome/vortan-editor).
 struct Shell {
     QTemporaryDir dataHome, runtime;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

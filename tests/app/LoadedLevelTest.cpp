@@ -4,25 +4,21 @@
 
 using namespace vortan::test;
 
-// A loaded set keeps what Backspace and Level -> Map go back to without a second copy of
-// its layers, taking each tile only as it is about to change: after presses both give
-// the exact pixels all the same.
+// A loaded set keeps what Backspace and Level -> Map go back to without a second copy of its layers, taking
+// each tile only as it is about to change: after presses both give the exact pixels all the same.
 TEST(LoadedLevel, BackspaceAndLevelToMapGiveExactPixelsAfterPresses) {
     TestEditor e(300, 200);
     std::mt19937 random(5);
     e.level().draw([&](Picture& colour, Picture& map) { // every tile of many colours
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const uint32_t r = random();
-                colour.setPixel(x, y, r % 3 ? Colour(r & 0xFFFFFF) : kBlack);
-                map.setPixel(x, y, r % 5 ? kBlack : r % 2 ? kWater : kBehindWall);
-            }
+        for (int i = 0; i < 300 * 200; ++i) {
+            const uint32_t r = random();
+            colour.setPixel(i % 300, i / 300, r % 3 ? Colour(r & 0xFFFFFF) : kBlack);
+            map.setPixel(i % 300, i / 300, r % 5 ? kBlack : r % 2 ? kWater : kBehindWall);
+        }
     });
-    e.choose(e.folder.filePath("speckled.bmp"));
-    ASSERT_TRUE(e->saveLevel());
+    ASSERT_TRUE(e.saveAs(e.folder.filePath("speckled.bmp")));
     e.newLevel(300, 200);
-    e.choose(e.folder.filePath("speckled.level.bmp"));
-    e->loadLevel();
+    e.loadFrom(e.folder.filePath("speckled.level.bmp"));
     const Layers loaded = layersOf(e.level());
     // Level -> Map: the map's background, wall under every pixel of colour.
     const auto levelToMap = [&](const QImage& background) {

@@ -27,8 +27,7 @@ struct Window : ::testing::Test {
 static bool takesDrag(MainWindow& w, const QStringList& paths) {
     QMimeData data;
     QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
+    std::transform(paths.begin(), paths.end(), std::back_inserter(urls), QUrl::fromLocalFile);
     data.setUrls(urls);
     QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&w, &enter);
@@ -39,9 +38,11 @@ static bool takesDrag(MainWindow& w, const QStringList& paths) {
     return drop.isAccepted();
 }
 
-static void type(QLineEdit* edit, const QString& text) {
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
+static void type(std::initializer_list<std::pair<QLineEdit*, QString>> edits) {
+    for (const auto& [edit, text] : edits) {
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
 }
 
 TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
@@ -104,14 +105,14 @@ TEST_F(Window, InputReachesTheEditorAndNoStrokeOutlivesItsStep) {
     EXPECT_TRUE(sameImage(fresh, e.colour().image()));
     mouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(e.colour().pixelAt(120, 100), rgb(55, 100, 120));
+    EXPECT_EQ(e.colour().pixelAt(120, 100), kStart);
     QTest::keyClick(w.viewport, Qt::Key_Backspace);
     mouse(QEvent::MouseMove, {150, 150}, Qt::NoButton, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, {150, 150}, Qt::LeftButton, Qt::NoButton);
     EXPECT_TRUE(sameImage(fresh, e.colour().image()));
     // Mouse, keys and buttons reach the editor.
     QTest::mouseClick(w.viewport, Qt::LeftButton, Qt::NoModifier, QPoint(2 + 200, 2 + 150));
-    EXPECT_EQ(e.colour().pixelAt(200, 150), rgb(55, 100, 120));
+    EXPECT_EQ(e.colour().pixelAt(200, 150), kStart);
     w.viewport->setFocus();
     QTest::keyClick(w.viewport, Qt::Key_6, Qt::KeypadModifier);
     emit w.materialList->activated(2);
@@ -212,8 +213,7 @@ TEST_F(Window, ADroppedLevelLoadsAsLoadWould) {
     e.newLevel(60, 40);
     e.map().fillRect(5, 5, 20, 20, kWater);
     const QImage map = e.map().image();
-    e.choose(e.folder.filePath("levels/Dropped 2.5"));
-    ASSERT_TRUE(e->saveLevel());
+    ASSERT_TRUE(e.saveAs(e.folder.filePath("levels/Dropped 2.5")));
     const QString member = e.folder.filePath("levels/Dropped 2.5.map.bmp"),
                   notes = e.folder.filePath("a.txt");
     writeFile(notes, "x");
@@ -278,27 +278,24 @@ TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
     EXPECT_EQ(std::tuple(d.windowTitle(), d.size(), d.sizeField->text()),
               std::tuple(QString("New Level"), QSize(402, 213), QString(" 983040")));
     EXPECT_TRUE(d.nameEdit->hasSelectedText()); // typing replaces the proposed name
-    type(d.widthEdit, "wide");
+    type({{d.widthEdit, "wide"}});
     ui.answers = {MsgAnswer::OK};
     d.okButton->click();
     EXPECT_TRUE(d.isVisible()); // refused: the dialog stays
-    type(d.widthEdit, "1500");
-    type(d.heightEdit, "600");
-    type(d.nameEdit, "Deep");
+    type({{d.widthEdit, "1500"}, {d.heightEdit, "600"}, {d.nameEdit, "Deep"}});
     EXPECT_EQ(d.sizeField->text(), " 900000");
     // The warning comes up over the size that caused it, in a field that takes no typing.
     QStringList shownWithWarning;
     ui.whileMessageShows = [&](const ScriptedDialogs::Message&) { shownWithWarning << d.sizeField->text(); };
     ui.answers = {MsgAnswer::OK, MsgAnswer::OK, MsgAnswer::OK};
-    type(d.heightEdit, "2000");                // 1500 x 2 ... x 2000: the warning at 1500 x 2000
+    type({{d.heightEdit, "2000"}});            // 1500 x 2 ... x 2000: the warning at 1500 x 2000
     random.draws = {0.99f, 0.99f, 0.0f, 0.0f}; // 2026 x 2000, 2026 x 1113, then 640 x 480
     d.randomSizeButton->click();
     EXPECT_TRUE(shownWithWarning == QStringList({" 3000000", " 4052000", " 2254938"}) &&
                 !d.sizeField->isEnabled())
         << shownWithWarning.join(',').toStdString();
     ui.whileMessageShows = {};
-    type(d.widthEdit, "1500");
-    type(d.heightEdit, "600");
+    type({{d.widthEdit, "1500"}, {d.heightEdit, "600"}});
     QTest::keyClick(d.nameEdit, Qt::Key_Return); // Enter presses OK
     EXPECT_EQ(std::tuple(d.result(), form.chosenName(), form.chosenSize()),
               std::tuple(int(QDialog::Accepted), QString("Deep"), QSize(1500, 600)));
@@ -312,13 +309,8 @@ TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {
 // between its other work, and then shows their means.
 TEST_F(Window, ZoomedOutTheViewportShowsTheMeansOnceTheWindowMadeThem) {
     e.newLevel(3000, 2400);
-    QImage checks(3000, 2400, QImage::Format_RGB32);
-    for (int y = 0; y < checks.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(checks.scanLine(y));
-        for (int x = 0; x < checks.width(); ++x)
-            row[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-    }
-    e.colour().load(checks);
+    e.level().loadLayer(LevelDocument::kColourLayer,
+                        imageFrom(3000, 2400, [](int x, int y) { return (x + y) % 2 ? kWhite : kBlack; }));
     e.key('-');
     ASSERT_EQ(e->view().scaleName(), "1/2");
     auto middle = [&] { return w.viewport->grab().toImage().pixel(w.viewport->rect().center()); };

@@ -3,10 +3,6 @@
 
 using namespace vortan::test;
 
-constexpr Colour kStart = rgb(55, 100, 120);
-static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
-    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
-}
 struct Painting : ::testing::Test {
     TestEditor e{1000, 800};
     Colour at(int layer, int x, int y) { return e.level().layer(layer).pixelAt(x, y); }
@@ -62,8 +58,8 @@ TEST_F(Painting, MovesPreviewAndPaintOnlyWithOneButtonAndNoModifier) {
 }
 
 TEST_F(Painting, AFillTakesEachLayersOwnRegion) {
-    e.colour().drawLine(200, 17, 200, 784, rgb(1, 1, 1));
-    e.map().drawLine(17, 150, 984, 150, kPlatformFS);
+    e.colour().fillRect(200, 17, 200, 783, rgb(1, 1, 1));
+    e.map().fillRect(17, 150, 983, 150, kPlatformFS);
     // Unzoomed a fill counts as a change even where it meets its own colours; zoomed only when one changed.
     for (auto [zoomed, colour, entry, material] :
          {std::tuple{false, kStart, "Explosive!", kExplosive}, {true, kWater, "Water", kWater}}) {

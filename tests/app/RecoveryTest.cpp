@@ -38,23 +38,19 @@ static QStringList offered(TestEditor& e, const QString& folder, std::deque<MsgA
     return texts;
 }
 
-// The editor of this child process paints, waits for its recovery copy and is killed; or
-// copies twice itself and paints once more before.
+// The child's editor paints, waits for a recovery copy and is killed; or copies twice and paints once more.
 TEST(RecoveryChild, PaintsAndWaitsForItsCopy) {
     const QString folder = qEnvironmentVariable("VORTAN_RECOVERY_CHILD");
     if (folder.isEmpty()) GTEST_SKIP() << "run by the recovery test only";
     TestEditor e;
     paintIn(e, folder);
-    if (qEnvironmentVariableIsSet("VORTAN_RECOVERY_ROUNDS")) {
+    for (int round = 0; round < 2 && qEnvironmentVariableIsSet("VORTAN_RECOVERY_ROUNDS"); ++round) {
         e.keepCopy();
-        e.click({200, 120});
-        e.keepCopy();
-        e.click({250, 60}); // never copied
+        e.click({200.0 + 50 * round, 120.0 - 60 * round}); // the second never copied
     }
     while (copiesIn(folder).isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    std::puts("ready");
-    std::fflush(stdout);
+    QTextStream(stdout) << "ready" << Qt::endl; // flushed for the parent
     QThread::sleep(60);
 }
 
@@ -75,22 +71,17 @@ static void killedChild(const QString& folder, bool ownCopies) {
     child.waitForFinished();
 }
 
-// The copy, taken tile by tile, is the level as it was at one moment: changes made while
-// it is taken are in it, and a new size while it is taken leaves the last copy and makes
-// the next whole. A copy of changed tiles after copies before comes back as it was.
+// A copy taken tile by tile is the level at one moment: changes made meanwhile are in it; a new size then
+// keeps the last copy, the next one whole. Changed tiles after earlier copies come back as they were.
 TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
-    TestEditor e;
+    TestEditor e(1100, 700); // 18 x 11 tiles, more than the window's thread copies at once
     const auto copied = [&](const Layers& expected) {
         const QStringList copies = QDir(e.folder.filePath("recovery")).entryList({"copy-*"}, QDir::Dirs);
-        const std::optional<RecoveredLevel> copy =
-            copies.size() == 1 ? RecoveryCopy(e.folder.filePath("recovery/" + copies[0])).read()
-                               : std::nullopt;
-        if (!copy) return ::testing::AssertionFailure() << "no copy";
+        const auto copy = RecoveryCopy(e.folder.filePath("recovery/" + copies.value(0))).read();
+        if (copies.size() != 1 || !copy) return ::testing::AssertionFailure() << "no copy";
         const auto colour = sameImage(expected.first, copy->colour);
         return colour ? sameImage(expected.second, copy->map) << " in the map" : colour;
     };
-    // 18 x 11 tiles, more than the window's thread copies at once.
-    e.newLevel(1100, 700);
     e.level().setModified(true);
     e.keepCopy();
     EXPECT_TRUE(copied(layersOf(e.level())));
@@ -116,9 +107,8 @@ TEST(Recovery, ACopyIsTheLevelAtTheMomentItWasTaken) {
     EXPECT_TRUE(copied(layersOf(e.level())));
 }
 
-// Killed with its work unsaved: Yes brings the level back pixel for pixel as unsaved work,
-// as at the timer's last copy; or, after copies of the changed tiles and a change not yet
-// copied, as at the last copy. Saving removes the copy.
+// Killed with its work unsaved: Yes brings the level back exactly, as unsaved work, as at the last copy (the
+// timer's, or after copies of the changed tiles and a change not yet copied). Saving removes the copy.
 TEST(Recovery, AKilledEditorsLevelComesBackAsAtItsLastCopy) {
     QTemporaryDir rounds;
     killedChild(rounds.path(), true);
@@ -136,11 +126,10 @@ TEST(Recovery, AKilledEditorsLevelComesBackAsAtItsLastCopy) {
                 asked[0].startsWith("Recover the unsaved level 'Type the name of the level here' from "));
     EXPECT_TRUE(hasLayers(e.level(), layersOf(painted.level())));
     EXPECT_TRUE(e.level().isModified());
-    EXPECT_EQ(e->view().navigatorScale(), navigatorGeometry({304, 204}).scale); // the level's, not the start's
+    EXPECT_EQ(e->view().navigatorScale(), navigatorGeometry({304, 204}).scale); // the level's
 
     // Saved work leaves no copy.
-    e.choose(e.folder.filePath("kept"));
-    ASSERT_TRUE(e->saveLevel());
+    ASSERT_TRUE(e.saveAs(e.folder.filePath("kept")));
     EXPECT_EQ(copiesIn(folder.path()), QStringList());
     e.keepCopy(); // nothing unsaved
     EXPECT_EQ(copiesIn(folder.path()), QStringList());
@@ -177,12 +166,11 @@ TEST(Recovery, EachEditorKeepsItsOwnCopyAndEndedOnesAreOfferedNewestFirst) {
     EXPECT_EQ(copiesIn(folder.path()), QStringList({"renamed", "running"}));
     EXPECT_EQ(QDir(folder.path()).entryList({"copy-*"}, QDir::Dirs).size(), 2);
 
-    // An editor closed with nothing unsaved leaves no copy, nor its folder.
+    // An editor closed with nothing unsaved leaves no copy, nor its folder: e's and its lock stay.
     running.ui.answers = {MsgAnswer::No};
     EXPECT_TRUE(running->mayClose());
     running.editor.reset();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot).size(),
-              2); // e's and its lock
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot).size(), 2);
 }
 
 // A copy that cannot be read is kept aside; a name with a line break and a "%1" comes back whole.
@@ -193,8 +181,7 @@ TEST(Recovery, CopiesThatCannotBeReadOrWrittenAreToldOnce) {
         paintIn(ended, folder.path(), 100, name);
     }
     for (const QString& copy : QDir(folder.path()).entryList({"copy-*"}, QDir::Dirs)) {
-        const QString path = QDir(folder.path()).filePath(copy);
-        const QString name = RecoveryCopy(path).read()->name;
+        const QString path = QDir(folder.path()).filePath(copy), name = RecoveryCopy(path).read()->name;
         if (name != "two\nlines %1")
             QFile(path + (name == "cut text" ? "/recovery.txt" : "/recovery.1.tiles")).resize(20);
     }

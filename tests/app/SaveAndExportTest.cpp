@@ -5,8 +5,7 @@
 using namespace vortan::test;
 
 // An editor with a framed 120 x 90 level that remembers the game in a folder of its own.
-class LevelFiles : public ::testing::Test {
-  protected:
+struct LevelFiles : ::testing::Test {
     GameOnDisk onDisk;
     QTemporaryDir& game = onDisk.folder;
     const QString gfx = onDisk.gfx;
@@ -96,7 +95,7 @@ TEST_F(LevelFiles, ExportFindsTheGameAndLeavesItsFolderWholeWhenItFails) {
               " WARNING!  To many colors! (192) Try to keep below 192. \n\r Your level may look strange. "
               " Level not exported Your level could not be written into the game.\n\r" +
                   gfx + "level09.quox: " + qt_error_string(EFBIG));
-    e.colour().load(filledImage(65536, 1, kBlack));
+    e.level().loadLayer(LevelDocument::kColourLayer, filledImage(65536, 1, kBlack));
     run(&Editor::exportToGame, {});
     EXPECT_EQ(e.ui.messages.back().title, " Level too large ");
 }
@@ -132,8 +131,7 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     run(&Editor::loadLevel, levels + "broken.thumb.bmp", MsgAnswer::No);
     EXPECT_TRUE(e.level().isModified());
     run(&Editor::loadLevel, levels + "missing.level.bmp", MsgAnswer::No);
-    EXPECT_FALSE(e.level().isModified());
-    EXPECT_EQ(e.level().name(), "castle");
+    EXPECT_EQ(std::pair(e.level().isModified(), e.level().name()), std::pair(false, QString("castle")));
 
     // Of a GIF and a BMP of one member the newer is read, the GIF when both are as old.
     const QString gif = levels + "G.level.gif", bmp = levels + "G.level.bmp";

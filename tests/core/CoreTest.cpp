@@ -4,7 +4,6 @@
 #include "support/ImageCompare.h"
 
 #include <deque>
-#include <functional>
 #include <random>
 
 using namespace vortan::test;
@@ -22,10 +21,10 @@ TEST(Picture, LinesLeaveTheirEndOutDiscsRoundTheirCentreAndBothAreCut) {
                             "3021222324151617", "00102131"};
     // clang-format on
     for (int i = 0; i < 15; ++i) {
-        const float* e = ends[i];
+        const auto [x1, y1, x2, y2] = ends[i];
         Picture p(8, 8), want(8, 8), cut(4, 4);
-        p.drawLine(e[0], e[1], e[2], e[3], kRed);
-        cut.drawLine(e[0] - 3, e[1] - 3, e[2] - 3, e[3] - 3, kRed);
+        p.drawLine(x1, y1, x2, y2, kRed);
+        cut.drawLine(x1 - 3, y1 - 3, x2 - 3, y2 - 3, kRed);
         for (const char* at = pixels[i]; *at; at += 2)
             want.setPixel(at[0] - '0', at[1] - '0', kRed);
         EXPECT_TRUE(sameImage(want.image(), p.image()) && sameImage(p.image().copy(3, 3, 4, 4), cut.image()))
@@ -56,14 +55,12 @@ TEST(Picture, FloodFillRefusesAStartOutsideTheRegionAndFollowsAMillionPixelPath)
     // followed without running out of stack.
     for (bool vertical : {true, false}) {
         const int along = vertical ? 1000 : 500, across = vertical ? 1999 : 3999;
-        Picture maze(vertical ? across : along, vertical ? along : across, kRed);
         auto onPath = [&](int x, int y) {
             const int a = vertical ? x : y, b = vertical ? y : x;
             return a % 2 == 0 || b == (a / 2 % 2 == 0 ? along - 1 : 0);
         };
-        for (int y = 0; y < maze.height(); ++y)
-            for (int x = 0; x < maze.width(); ++x)
-                if (onPath(x, y)) maze.setPixel(x, y, kBlack);
+        Picture maze = pictureOf(imageFrom(vertical ? across : along, vertical ? along : across,
+                                           [&](int x, int y) { return onPath(x, y) ? kBlack : kRed; }));
         EXPECT_TRUE(floodFill(maze, 0, 0, kBlack, kBlue));
         EXPECT_TRUE(pixelsAre(maze, [&](int x, int y) { return onPath(x, y) ? kBlue : kRed; }));
     }
@@ -84,13 +81,13 @@ static QImage filledByPlainFill(const Picture& picture, int x0, int y0, uint32_t
     return expected;
 }
 
-// Hears what a fill announces: every pixel it changes must have been announced first,
-// or undo would miss it; and only runs of the region's colour, which the history takes
-// without reading them.
+// Hears what a fill announces: every pixel it changes must have been announced first, or undo would miss it;
+// and only runs of the region's colour, which the history takes without reading them.
 struct Announced : Picture::Watcher {
     QImage before;
     uint32_t region = 0;
     std::vector<QRect> areas;
+    Announced(QImage shape, uint32_t colour) : before(std::move(shape)), region(colour) {}
     void aboutToChange(const Picture& picture, const QRect& area) override {
         EXPECT_FALSE(area.isEmpty());
         for (int y = area.top(); y <= area.bottom(); ++y)
@@ -106,9 +103,8 @@ struct Announced : Picture::Watcher {
     }
 };
 
-// Mazes of passages one pixel wide dug depth first, some walls knocked through so that
-// passages meet again, and noise from sparse to dense: filled, watched or not, exactly
-// as the plain fill does, and a watched picture hears of every pixel before it changes.
+// Mazes of one-pixel passages dug depth first, some walls knocked through, and noise from sparse to dense:
+// filled, watched or not, as a plain fill does; a watched picture hears of each pixel before it changes.
 TEST(Picture, FloodFillOfMazesAndNoiseMatchesAPlainFillAndAnnouncesEveryChange) {
     std::mt19937 random(18);
     for (int round = 0; round < 240; ++round) {
@@ -130,36 +126,31 @@ TEST(Picture, FloodFillOfMazesAndNoiseMatchesAPlainFillAndAnnouncesEveryChange) 
                     continue;
                 }
                 const int to = next[random() % next.size()];
-                dug[size_t(to)] = true;
                 shape.setPixel(1 + cx + to % cw, 1 + cy + to / cw, kBlack);
                 shape.setPixel(1 + 2 * (to % cw), 1 + 2 * (to / cw), kBlack);
-                path.push_back(to);
+                path.push_back(to), dug[size_t(to)] = true;
             }
             for (int i = int(random() % 8); i > 0; --i)
                 shape.setPixel(int(random() % unsigned(w)), int(random() % unsigned(h)), kBlack);
         } else {
             const int walls = int(random() % 70);
+            const Colour walled[] = {kGreen, kRed};
             for (int i = 0; i < w * h; ++i)
-                shape.setPixel(i % w, i / w, int(random() % 100) >= walls ? kBlack : random() % 2 ? kRed : kGreen);
+                shape.setPixel(i % w, i / w, int(random() % 100) >= walls ? kBlack : walled[random() % 2]);
         }
         const int x0 = int(random() % unsigned(w)), y0 = int(random() % unsigned(h));
         const Colour region = shape.pixelAt(x0, y0);
         const QImage expected = filledByPlainFill(shape, x0, y0, toPixel(kBlue));
-        Picture plain, watched;
-        plain.takePixels(shape.image().copy());
-        watched.takePixels(shape.image().copy());
-        Announced heard;
-        heard.before = shape.image();
-        heard.region = toPixel(region);
+        Picture plain = pictureOf(shape.image().copy()), watched = pictureOf(shape.image().copy());
+        Announced heard(shape.image(), toPixel(region));
         watched.setWatcher(&heard);
         EXPECT_TRUE(floodFill(plain, x0, y0, region, kBlue) && floodFill(watched, x0, y0, region, kBlue));
         ASSERT_TRUE(sameImage(expected, plain.image())) << "round " << round;
         ASSERT_TRUE(sameImage(expected, watched.image())) << "round " << round;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                if (expected.pixel(x, y) != shape.image().pixel(x, y)) {
-                    ASSERT_TRUE(heard.covers(x, y)) << "round " << round << " (" << x << ", " << y << ")";
-                }
+                ASSERT_TRUE(expected.pixel(x, y) == shape.image().pixel(x, y) || heard.covers(x, y))
+                    << "round " << round << " (" << x << ", " << y << ")";
     }
 }
 
@@ -183,8 +174,8 @@ TEST(LevelDocument, AnEmptyLevelIsBlackInsideItsWallFrame) {
     }
 }
 
-// Every change of the layers is announced with the area it touched; the unsaved state
-// follows edits and undo, not Level -> Map, the wall frame or Backspace.
+// Each change of the layers is announced with its area; the unsaved state follows edits and undo, not
+// Level -> Map, the wall frame or Backspace.
 TEST(LevelDocument, AnnouncesWhatChanged) {
     LevelDocument level;
     level.makeEmpty(300, 200, kGreen);
@@ -214,7 +205,7 @@ TEST(LevelDocument, AnnouncesWhatChanged) {
     level.setModified(false);
     for (const auto& edit : std::initializer_list<std::function<void()>>{
              [&] { level.convertColourToMap({}); }, [&] { level.closeMapWithFrame(); },
-             [&] { level.backToMark(); }, [&] { level.fill({150, 100}, kBlack, kBlack, false); }}) {
+             [&] { level.backToMark(); }, [&] { level.fill(QPoint(150, 100), kBlack, kBlack, false); }}) {
         edit();
         EXPECT_FALSE(level.isModified());
     }
@@ -244,4 +235,3 @@ TEST(Layout, RoundingTiesToEvenTheViewportAndTheNavigator) {
     EXPECT_TRUE(viewportOuterSize({900, 700}, {825, 673}) == QSize(767, 647) &&
                 viewportOuterSize({900, 0}, {600, 673}) == QSize(600, 1));
 }
-

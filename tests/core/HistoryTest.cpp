@@ -11,26 +11,14 @@ constexpr Colour kRed = rgb(255, 0, 0);
 
 // Random colours of a few kinds, `black` percent of them black.
 QImage speckled(int w, int h, unsigned seed, int black = 0) {
-    QImage image(w, h, QImage::Format_RGB32);
-    std::mt19937 random(seed);
+    std::mt19937 draw(seed);
     const Colour kinds[] = {rgb(128, 128, 128), rgb(160, 80, 32), kWater, rgb(32, 192, 64), kWhite};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, toPixel(int(random() % 100) < black ? kBlack : kinds[random() % 5]));
-    return image;
-}
-
-// The n-th fill of the level's open region, back and forth between two colours.
-void fillOpenRegion(LevelDocument& level, int n) {
-    level.history().begin("Fill");
-    level.fill({20, 20}, n % 2 ? kBlack : rgb(0, 0, 1), n % 2 ? kBlack : kWater, false);
-    level.history().end();
+    return imageFrom(w, h, [&](int, int) { return int(draw() % 100) < black ? kBlack : kinds[draw() % 5]; });
 }
 
 } // namespace
 
-// What clear() brings back is the background picture, exactly, whatever was drawn, cut or
-// grown since; a picture of fixed size cuts it.
+// clear() brings back the background picture exactly, whatever was drawn, cut or grown; a fixed size cuts it.
 TEST(Picture, ClearBringsBackTheBackgroundPictureExactly) {
     const QImage background = speckled(150, 100, 1);
     Picture layer(10, 10, kRed, Picture::Sizing::FollowsPicture);
@@ -63,9 +51,8 @@ TEST(Picture, ClearBringsBackTheBackgroundPictureExactly) {
         pixelsAre(fixed, [&](int x, int y) { return y < 100 ? fromPixel(background.pixel(x, y)) : kRed; }));
 }
 
-// A fill of a whole structured level costs what its packed tiles take: twenty fit within
-// the history's limit scaled to the level (256 MB at 8000 x 8000), and undo walks back
-// through all of them to the first state exactly, redo forward to the last.
+// A fill of a whole structured level costs what its packed tiles take: twenty fit within the history's limit
+// scaled to the level (256 MB at 8000 x 8000); undo walks back to the first state exactly, redo to the last.
 TEST(History, TwentyFillsOfAStructuredLevelStayUndoableWithinTheLimit) {
     constexpr int side = 640;
     LevelDocument level;
@@ -89,8 +76,11 @@ TEST(History, TwentyFillsOfAStructuredLevelStayUndoableWithinTheLimit) {
     const qint64 limit = History::kDefaultLimit * side * side / (8000ll * 8000);
     level.history().setLimit(limit);
     const Layers first = layersOf(level);
-    for (int n = 0; n < 20; ++n)
-        fillOpenRegion(level, n);
+    for (int n = 0; n < 20; ++n) { // the open region, back and forth between two colours
+        level.history().begin("Fill");
+        level.fill({20, 20}, n % 2 ? kBlack : rgb(0, 0, 1), n % 2 ? kBlack : kWater, false);
+        level.history().end();
+    }
     const Layers last = layersOf(level);
     EXPECT_LE(level.history().bytes(), limit);
     int undone = 0;

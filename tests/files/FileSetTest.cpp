@@ -1,8 +1,6 @@
 #include "files/FileSet.h"
 #include "support/TestFiles.h"
 
-#include <QDir>
-
 using namespace vortan::test;
 
 TEST(FileSet, ReplacesAllItsFilesOrNone) {
@@ -77,7 +75,7 @@ TEST(FileSet, SettlesOnlyWhatEndedWritersLeft) {
     writeFile(dir.filePath("..%2Fsub%2Foutside.new" + ended), "moved?");
     writeFile(dir.filePath("..%2Fsub%2Foutside.commit" + ended),
               "vortan file set 1\n1\n0 ..%2Fsub%2Foutside\nend\n");
-    ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("castle.map.bmp.commit" + ended)).constData(), 0600), 0);
+    ASSERT_TRUE(makePipe(dir.filePath("castle.map.bmp.commit" + ended)));
     EXPECT_TRUE(FileSet::settle(dir.filePath("castle.level.bmp")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
               QStringList({"castle.level.bmp.new~1~0badf00d", "castle.map.bmp.new~12~notatag"}));

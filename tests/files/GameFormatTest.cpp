@@ -7,13 +7,6 @@
 
 using namespace vortan::test;
 
-static QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 static QByteArray written(const std::function<bool(QIODevice&)>& write, bool succeeds = true) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -21,31 +14,24 @@ static QByteArray written(const std::function<bool(QIODevice&)>& write, bool suc
     return buffer.data();
 }
 
-// w x h pixels of colour(i), i counted in reading order.
-static QImage generated(int w, int h, const std::function<uint32_t(int i)>& colour) {
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int i = 0; i < w * h; ++i)
-        img.setPixel(i % w, i / w, toPixel(colour(i)));
-    return img;
-}
-
 TEST(GameFormat, FilesHoldTheExactBytes) {
     const QByteArray tag("QUOX3zzzz");
     LevelDocument level;
     auto map = [&](QIODevice& f) { return writeMaterialMap(f, level, {}); };
-    level.loadLayer(LevelDocument::kColourLayer, filledImage(3, 2, rgb(10, 20, 30))); // one run over both rows
+    // One run over both rows.
+    level.loadLayer(LevelDocument::kColourLayer, filledImage(3, 2, rgb(10, 20, 30)));
     EXPECT_EQ(written([&](QIODevice& f) { return writeLevelImage(f, level, {}, {}); }),
               tag + bytesOf({1, 1, 3, 0, 2, 0, 0, 10, 20, 30, 0, 5}));
     level.loadLayer(LevelDocument::kMaterialMap, filledImage(510, 1, kWater));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 254, 1, 1, 0, 132, 1, 255, 255, 255, 255, 149}));
-    level.loadLayer(LevelDocument::kMaterialMap, imageOf(
-        9, 1,
-        {kBlack, kWater, kBehindWall, kWall, rgb(0, 0, 254), kWhite, kPlatformFSA, kPlatformFS, kExplosive}));
+    level.loadLayer(LevelDocument::kMaterialMap, imageOf(9, 1,
+                                                         {kBlack, kWater, kBehindWall, kWall, rgb(0, 0, 254),
+                                                          kWhite, kPlatformFSA, kPlatformFS, kExplosive}));
     EXPECT_EQ(written(map), tag + bytesOf({2, 1, 9, 0, 1, 0, 132, 0, 1, 64, 128, 134, 129, 131, 132}));
 
     // 192 colours (x, 0, 0) fill the palette; 65 more run on in the last entry, nearest to both.
-    level.loadLayer(LevelDocument::kColourLayer, 
-        generated(257, 1, [](int x) { return x < 192 ? rgb(x, 0, 0) : rgb(191, 0, x % 2); }));
+    const auto reds = [](int x, int) { return x < 192 ? rgb(x, 0, 0) : rgb(191, 0, x % 2); };
+    level.loadLayer(LevelDocument::kColourLayer, imageFrom(257, 1, reds));
     QByteArray expected = tag + bytesOf({1, 1, 1, 1, 1, 0, 191});
     for (int x = 0; x < 192 * 4; ++x)
         expected += char(x < 576 ? (x % 3 ? 0 : x / 3) : x - 576);
@@ -56,25 +42,24 @@ TEST(GameFormat, FilesHoldTheExactBytes) {
     EXPECT_EQ(warned, 192);
 
     Picture thumbnail(192, 177); // the whole canvas, in a palette of its own of 128 colours
-    thumbnail.setBackgroundPicture(generated(192, 177, [](int i) { return uint32_t(i) * 2654435761u; }));
+    thumbnail.setBackgroundPicture(
+        imageFrom(192, 177, [](int x, int y) { return uint32_t(y * 192 + x) * 2654435761u; }));
     EXPECT_EQ(written([&](QIODevice& f) { return writeThumbnail(f, thumbnail, {}); }).mid(9, 7),
               bytesOf({1, 1, 192, 0, 177, 0, 127}));
 
     // A level resized while it is written is not written.
     level.makeEmpty(40, 10, kWall);
     int yields = 0, resizeAt = 11; // the scan of the colour layer yields ten times, then every written row
-    const LongWork work{[&] {
-                            if (++yields == resizeAt) level.makeEmpty(40, yields, kWall);
-                        },
-                        {}};
+    const LongWork work{[&] { ++yields == resizeAt ? level.makeEmpty(40, yields, kWall) : void(); }, {}};
     EXPECT_TRUE(written([&](QIODevice& f) { return writeLevelImage(f, level, work, {}); }, false).isEmpty());
     resizeAt = yields + 1;
     EXPECT_TRUE(written([&](QIODevice& f) { return writeMaterialMap(f, level, work); }, false).isEmpty());
 }
 
 TEST(ColourTable, NearestEntryIsTheFirstAtTheLeastDistance) {
-    const QImage ramp = generated(17, 1, [](int i) { return rgb(10 * i, 0, 0); }); // two blocks of the search
-    const QImage wide = generated(300, 1, [](int i) { return rgb(i & 255, i >> 8, 0); }); // over 256
+    const QImage ramp =
+        imageFrom(17, 1, [](int i, int) { return rgb(10 * i, 0, 0); }); // two blocks of the search
+    const QImage wide = imageFrom(300, 1, [](int i, int) { return rgb(i & 255, i >> 8, 0); }); // over 256
     // Red weighs two, green three, blue one: distances 8, 6, 7, then 8, 9, 7, then 8, 9, 8.
     const std::tuple<QImage, Colour, int, int> rows[] = {
         {imageOf(2, 1, {rgb(100, 100, 100), rgb(100, 100, 110)}), rgb(100, 100, 105), 0, 192},

@@ -11,9 +11,8 @@
 
 using namespace vortan::test;
 
-// The sets the editor writes, each into `folder`: an old version or a new one. A recovery
-// copy is written whole, or as a version of the tiles changed since the last: one that
-// adds a file of its own, or one that gathers the file before it into its own.
+// The sets the editor writes, old or new, into `folder`. A recovery copy is written whole, or as a version of
+// the tiles changed since the last that adds a file of its own, or that gathers the file before into its own.
 enum class Kind { Save, Export, Recovery, RecoveryTiles, RecoveryGathering };
 const char* const kKindNames[] = {"save", "export", "recovery", "recovery's changed tiles",
                                   "recovery's gathering"};
@@ -21,8 +20,7 @@ const char* const kKindNames[] = {"save", "export", "recovery", "recovery's chan
 // The child counts the steps of the last version of a recovery copy only.
 static bool counting = true;
 
-// A 300 x 200 level of scattered colours, 5 x 4 tiles: the whole of it, then one tile
-// changed at each further version.
+// A 300 x 200 level of scattered colours, 5 x 4 tiles: the whole, then one tile changed at each version.
 static void writeVersions(const QString& folder, int versions) {
     QImage colour(300, 200, QImage::Format_RGB32), map(300, 200, QImage::Format_RGB32);
     std::mt19937 random(7);
@@ -56,8 +54,7 @@ static void writeSet(Kind kind, const QString& folder, bool newer) {
     const Picture thumbnail(192, 128, newer ? rgb(1, 2, 3) : rgb(3, 2, 1));
     RecoveredLevel copy{level.colourLayer().image(), level.materialMap().image(), newer ? "new" : "old",
                         QDateTime(QDate(2024, 5, 1), QTime(9, 30)), QPoint(5, 6)};
-    copy.shown = 1;
-    copy.zoomed = newer;
+    copy.shown = 1, copy.zoomed = newer;
     if (kind == Kind::RecoveryTiles || kind == Kind::RecoveryGathering)
         return writeVersions(folder, int(kind) - int(Kind::Recovery) + int(newer));
     if (kind == Kind::Export) QDir().mkpath(folder + "/gameData/Gfx");
@@ -67,16 +64,6 @@ static void writeSet(Kind kind, const QString& folder, bool newer) {
         : kind == Kind::Export ? writeGameLevel(GameFolder::at(folder), 9, level, thumbnail, {}, {})
                                : RecoveryCopy(folder).write(copy);
     ASSERT_TRUE(written);
-}
-
-// What the editor reads first when it next touches the set.
-static void touch(Kind kind, const QString& folder) {
-    if (kind == Kind::Export) GameFolder::at(folder).firstFreeNumber();
-    // A copy that is there can be read.
-    if (kind >= Kind::Recovery) {
-        EXPECT_TRUE(RecoveryCopy(folder).read() || !QFile::exists(folder + "/recovery.txt"));
-    }
-    EXPECT_TRUE(kind != Kind::Save || readLevelSet(folder + "/castle").has_value());
 }
 
 // The child: writes the new version of a set and is killed before its k-th step.
@@ -93,9 +80,8 @@ TEST(KilledWriterChild, WritesTheNewSet) {
     std::printf("steps %d\n", steps);
 }
 
-// Killed before any step, over an old set or none: the next touch leaves the whole old
-// set or the whole new one, and no other file. The versions of a recovery copy before
-// the last are written by the child itself, which keeps what it needs for the last.
+// Killed before any step, over an old set or none: the next touch leaves the whole old set or the whole new
+// one, and no other file. The child writes a recovery copy's earlier versions itself: the last needs them.
 TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
     const std::map<std::pair<Kind, bool>, int> stepsOf = {
         {{Kind::Save, true}, 14},         {{Kind::Save, false}, 8},
@@ -111,9 +97,8 @@ TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
         writeSet(kind, expected.path(), true);
         const QStringList after = folderContents(expected.path() + setFolder);
         if (versions) { // the gathering took the second version's file into the third's
-            EXPECT_EQ(QDir(expected.path()).entryList({"*.tiles"}),
-                      QStringList({"recovery.1.tiles",
-                                   kind == Kind::RecoveryTiles ? "recovery.2.tiles" : "recovery.3.tiles"}));
+            EXPECT_EQ(QDir(expected.path()).entryList({"*.tiles"}).join(' '),
+                      QString("recovery.1.tiles recovery.%1.tiles").arg(kind == Kind::RecoveryTiles ? 2 : 3));
         }
         int steps = 0;
         for (int k = 1; steps == 0 && k < 40; ++k) {
@@ -134,12 +119,15 @@ TEST(KilledWriter, EveryStepLeavesTheWholeOldOrTheWholeNewSet) {
                 steps = out.mid(out.indexOf("steps ") + 6).split('\n')[0].toInt();
                 EXPECT_EQ(steps, k - 1);
             }
-            touch(kind, dir.path());
+            // What the editor reads first when it next touches the set; a copy that is there can be read.
+            if (kind == Kind::Export) GameFolder::at(dir.path()).firstFreeNumber();
+            EXPECT_TRUE(kind < Kind::Recovery || RecoveryCopy(dir.path()).read() ||
+                        !QFile::exists(dir.filePath("recovery.txt")));
+            EXPECT_TRUE(kind != Kind::Save || readLevelSet(dir.filePath("castle")).has_value());
             const QStringList found = folderContents(dir.path() + setFolder);
             EXPECT_TRUE(found == before || found == after)
                 << kKindNames[int(kind)] << (overOld ? " over an old set" : "") << ", killed before step "
-                << k << ":\n"
-                << found.join('\n').toStdString();
+                << k << ": " << found.join('\n').toStdString();
         }
         EXPECT_EQ(steps, stepsExpected) << kKindNames[int(kind)];
     }

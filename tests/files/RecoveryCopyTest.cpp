@@ -10,8 +10,8 @@ using namespace vortan::test;
 
 namespace {
 
-// A level of 200 x 150 pixels: 4 x 3 tiles, those at the right 8 pixels wide and those
-// at the bottom 22 high. Its copy is written version after version by one writer.
+// A level of 200 x 150 pixels: 4 x 3 tiles, those at the right 8 pixels wide, those at the bottom 22 high.
+// One writer writes its copy version after version.
 struct Versions {
     QTemporaryDir dir;
     RecoveryWriter writer{dir.path()};
@@ -64,9 +64,8 @@ struct Versions {
 
 } // namespace
 
-// Each version reads back as the level at that version, whatever its tiles: every one,
-// some changed again and again, tiles of one colour, none but a new name. The files are
-// gathered now and then, so that they stay few.
+// Each version reads back as the level at that version, whatever its tiles: every one, some changed again and
+// again, tiles of one colour, none but a new name. The files are gathered now and then: they stay few.
 TEST(RecoveryCopy, EveryVersionReadsBackAsTheLevelAtThatVersion) {
     Versions v;
     ASSERT_TRUE(v.writeWhole());
@@ -91,8 +90,7 @@ TEST(RecoveryCopy, EveryVersionReadsBackAsTheLevelAtThatVersion) {
     EXPECT_EQ(v.tileFiles(), files);
 
     // A new size: every tile in a file of its own, the others gone.
-    v.colour = v.colour.copy(0, 0, 70, 65);
-    v.map = v.map.copy(0, 0, 70, 65);
+    v.colour = v.colour.copy(0, 0, 70, 65), v.map = v.map.copy(0, 0, 70, 65);
     ASSERT_TRUE(v.writer.needsWhole(v.colour.size()));
     ASSERT_TRUE(v.writeWhole());
     EXPECT_TRUE(v.readsBack());
@@ -104,10 +102,9 @@ TEST(RecoveryCopy, AVersionThatCannotBeWrittenLeavesTheLastOne) {
     Versions v;
     ASSERT_TRUE(v.writeWhole());
     const QStringList before = folderContents(v.dir.path());
-    const QImage oldColour = v.colour, oldMap = v.map;
+    QImage colour = v.colour, map = v.map; // the last version's, swapped in to read it back
     for (int i = 0; i < 12; ++i)
         v.scatter(i);
-    const QImage newColour = v.colour, newMap = v.map;
     QString why;
     {
         FileSizeLimit limit(1000);
@@ -115,9 +112,9 @@ TEST(RecoveryCopy, AVersionThatCannotBeWrittenLeavesTheLastOne) {
     }
     EXPECT_TRUE(why.endsWith(".tiles: " + qt_error_string(EFBIG))) << why.toStdString();
     EXPECT_EQ(folderContents(v.dir.path()), before);
-    v.colour = oldColour, v.map = oldMap;
+    std::swap(v.colour, colour), std::swap(v.map, map);
     EXPECT_TRUE(v.readsBack());
-    v.colour = newColour, v.map = newMap;
+    std::swap(v.colour, colour), std::swap(v.map, map);
     ASSERT_TRUE(v.write({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_TRUE(v.readsBack());
 }
@@ -136,8 +133,7 @@ TEST(RecoveryCopy, ATornOrChangedTileFileCannotBeRead) {
     // The check without the pictures finds the same.
     const auto whyNot = [&] {
         QString why, checked;
-        EXPECT_FALSE(RecoveryCopy(v.dir.path()).read(&why));
-        EXPECT_FALSE(RecoveryCopy(v.dir.path()).check(&checked));
+        EXPECT_FALSE(RecoveryCopy(v.dir.path()).read(&why) || RecoveryCopy(v.dir.path()).check(&checked));
         return why == checked ? why : why + " | " + checked;
     };
     QFile(second).resize(secondBytes.size() - 1);

@@ -6,15 +6,14 @@ using namespace vortan::test;
 
 using Pair = std::pair<float, float>;
 using Region = std::function<bool(int x, int y)>;
-constexpr Colour kRock = rgb(55, 100, 120);
 const Region dry = [](int, int) { return false; };
 
-// A cave, both sides from `size`, walls steady but for the first step of the top, bottom,
-// left and right wall; then the rocks and the water. Every draw is taken, and no other.
-// `opened`: pixels that the colour layer has black where the map has wall.
+// A cave, both sides from `size`, walls steady but for the first step of each wall (top, bottom, left,
+// right); then rocks and water. Every draw is taken, no other. `opened`: black in the colour layer, wall in
+// the map.
 static void expectCave(float size, const std::array<Pair, 4>& first, const std::deque<float>& rocks,
                        const std::deque<float>& water, const Region& solid, const Region& wet,
-                       Colour wall = kRock, const Region& opened = dry) {
+                       Colour wall = kStart, const Region& opened = dry) {
     ScriptedRandom random;
     random.draws = {size, size, 0.125f};
     const QSize s = randomCaveSize(random);
@@ -41,9 +40,7 @@ static void expectCave(float size, const std::array<Pair, 4>& first, const std::
 
 // Steady walls of a 640 x 480 cave: 30 rows of ceiling, 29 of floor, 40 columns on the
 // left, 39 on the right (a walk from the far edge itself draws one pixel less).
-static bool steadyWall(int x, int y) {
-    return y < 30 || y > 450 || x < 40 || x > 600;
-}
+const Region steadyWall = [](int x, int y) { return y < 30 || y > 450 || x < 40 || x > 600; };
 
 TEST(RandomCave, WallsRocksAndThePoolFollowTheirDraws) {
     // 1639 x 1119, the largest: its walls start from a sixteenth of its size. Ceiling 70 + 0.53
@@ -52,13 +49,10 @@ TEST(RandomCave, WallsRocksAndThePoolFollowTheirDraws) {
     expectCave(
         0.99999994f, {{{0.78f, 0.25f}, {0.25f, 0.7f}, {0.75f, 0.25f}, {0.5f, 0.25f}}}, {0}, {0},
         [](int x, int y) { return y <= 70 || y >= 1051 || x <= 101 || x >= 1537; }, dry);
-    const auto disc = [](int cx, int cy, double r) {
-        return [=](int x, int y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; };
-    };
     // The water line is round(430 - 0.5 * 150) = 355, open again after the fill.
     const Region belowLine = [](int x, int y) { return !steadyWall(x, y) && y > 355; };
     const Region twoRocks = [&](int x, int y) { // the second reaches past the edge
-        return steadyWall(x, y) || disc(320, 240, 60)(x, y) || disc(64, 432, 50)(x, y);
+        return steadyWall(x, y) || inDisc(x, y, 60, 320, 240) || inDisc(x, y, 50, 64, 432);
     };
     const std::tuple<std::deque<float>, std::deque<float>, Region, Region> rows[] = {
         {{0.29f}, {0}, steadyWall, dry},       // 2.9: no rocks

@@ -3,11 +3,6 @@
 
 using namespace vortan::test;
 
-constexpr Colour kStart = rgb(55, 100, 120);
-static bool inDisc(int x, int y, int radius = 20, int cx = 42, int cy = 42) {
-    return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= radius * radius;
-}
-
 TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     Brush b;
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kStart : kBlack; }));
@@ -16,14 +11,11 @@ TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     b.take(kBlack, true);
     EXPECT_TRUE(pixelsAre(b.colourBrush(), [](int x, int y) { return inDisc(x, y) ? kWhite : kBlack; }));
 
-    // A tagged picture paints its material, and mirrors.
-    QImage picture = filledImage(85, 85, kBlack);
-    for (int i = 0; i < 43 * 85; ++i)
-        picture.setPixel(i % 43, i / 43, toPixel(rgb(i % 43 + 1, i / 43, 7)));
+    // A tagged picture paints its material, and mirrors. The tag pixel paints as its right-hand neighbour.
+    auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
+    QImage picture = imageFrom(85, 85, ink);
     picture.setPixel(0, 0, toPixel(kExplosive));
     b.usePicture(picture);
-    // The tag pixel paints as its right-hand neighbour.
-    auto ink = [](int x, int y) { return x < 43 ? rgb(x + 1 + (x + y == 0), y, 7) : kBlack; };
     EXPECT_TRUE(pixelsAre(b.colourBrush(), ink));
     EXPECT_TRUE(pixelsAre(b.materialBrush(), [&](int x, int y) { return ink(x, y) ? kExplosive : kBlack; }));
     const std::array<const Picture*, 3> parts{&b.colourBrush(), &b.materialBrush(), &b.mask()};
@@ -37,23 +29,21 @@ TEST(Brush, StartsAsADiscNeverPaintsBlackAndTakesTaggedPictures) {
     EXPECT_TRUE(sameImage(before[1], b.materialBrush().image()) && b.colourBrush().pixelAt(0, 0) == kWater);
 }
 
-// The toolbox hands each press to the first tool that takes it, and each tool writes
-// through the level and names its own step.
+// Each press goes to the first tool that takes it; each tool writes through the level and names its step.
 TEST(ToolBox, RoutesPressesByZoomButtonAndModifierAndToolsWriteThroughTheLevel) {
     ToolBox tools;
     auto press = [](Qt::MouseButton b, Qt::KeyboardModifiers m, bool zoomed = false) {
         return Pointer{{100, 101}, {10, 20}, zoomed, b, b, m};
     };
-    auto stepFor = [&](const Pointer& p) {
-        const Tool* t = tools.forPress(p);
+    auto stepFor = [&](Qt::MouseButton b, Qt::KeyboardModifiers m, bool zoomed = false) {
+        const Tool* t = tools.forPress(press(b, m, zoomed));
         return t ? t->stepName() : QString("none");
     };
-    EXPECT_EQ(QStringList({stepFor(press(Qt::LeftButton, {})), stepFor(press(Qt::RightButton, {})),
-                           stepFor(press(Qt::LeftButton, Qt::AltModifier)),
-                           stepFor(press(Qt::RightButton, Qt::ShiftModifier)),
-                           stepFor(press(Qt::RightButton, Qt::ControlModifier, true)),
-                           stepFor(press(Qt::MiddleButton, {}))}),
-              QStringList({"Paint", "Erase", "Fill", "Pick", "Pixels", "none"}));
+    EXPECT_EQ(
+        QStringList({stepFor(Qt::LeftButton, {}), stepFor(Qt::RightButton, {}),
+                     stepFor(Qt::LeftButton, Qt::AltModifier), stepFor(Qt::RightButton, Qt::ShiftModifier),
+                     stepFor(Qt::RightButton, Qt::ControlModifier, true), stepFor(Qt::MiddleButton, {})}),
+        QStringList({"Paint", "Erase", "Fill", "Pick", "Pixels", "none"}));
 
     LevelDocument level;
     level.makeEmpty(200, 200, rgb(1, 2, 3));

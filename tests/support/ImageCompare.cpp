@@ -38,12 +38,22 @@ QImage filledImage(int w, int h, Colour c) {
     return img;
 }
 
+Picture pictureOf(const QImage& pixels) {
+    Picture p;
+    p.takePixels(pixels);
+    return p;
+}
+
 QImage imageOf(int w, int h, std::initializer_list<Colour> colours) {
-    QImage img(w, h, QImage::Format_RGB32);
     auto c = colours.begin();
+    return imageFrom(w, h, [&](int, int) { return *c++; });
+}
+
+QImage imageFrom(int w, int h, const std::function<Colour(int, int)>& colour) {
+    QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, toPixel(*c++));
+            img.setPixel(x, y, toPixel(colour(x, y)));
     return img;
 }
 

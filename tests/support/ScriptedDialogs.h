@@ -12,8 +12,7 @@ namespace vortan::test {
 
 using namespace vortan; // the tests name the editor's own types plainly
 
-// Answers the editor's questions from a script and records what was asked. An
-// unscripted question fails the test instead of waiting for anybody.
+// Answers the editor's questions from a script and records them; an unscripted one fails rather than waits.
 class ScriptedDialogs : public UserDialogs {
   public:
     struct Message {

@@ -15,8 +15,7 @@ TestEditor::TestEditor(const std::function<void(const QString&)>& writeFiles) {
 
 void TestEditor::newLevel(int width, int height) {
     ui.newLevelScripts.push_back([=, this](NewLevelForm& f) {
-        // The form warns each time the size changes to one the game will not load: only the
-        // last change can.
+        // The form warns each time the size changes to one the game will not load: only the last change can.
         f.setHeightText("1");
         f.setWidthText(QString::number(width));
         if (double(width) * height >= 2097152) ui.answers.push_back(MsgAnswer::OK);

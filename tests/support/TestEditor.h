@@ -10,8 +10,7 @@
 
 namespace vortan::test {
 
-// One layer of a level, drawn on through the level so that every drawing is announced as
-// the level's own edits are.
+// One layer of a level, drawn on through the level so that each drawing is announced as its edits are.
 struct LayerPen {
     LevelDocument& level;
     int index;
@@ -27,14 +26,9 @@ struct LayerPen {
     void fillRect(float x1, float y1, float x2, float y2, Colour c) {
         draw([&](Picture& p) { p.fillRect(x1, y1, x2, y2, c); });
     }
-    void drawLine(float x1, float y1, float x2, float y2, Colour c) {
-        draw([&](Picture& p) { p.drawLine(x1, y1, x2, y2, c); });
-    }
-    void load(const QImage& picture) { level.loadLayer(index, picture); }
 };
 
-// An editor after start-up in a window of the start size, with its own folder in a
-// temporary folder, answering from a script and drawing scripted random numbers.
+// A started editor at the window's start size, own folder temporary, dialogs and random draws scripted.
 struct TestEditor {
     QTemporaryDir folder;
     ScriptedDialogs ui;
@@ -51,11 +45,7 @@ struct TestEditor {
     LayerPen colour() { return {editor->level(), LevelDocument::kColourLayer}; }
     LayerPen map() { return {editor->level(), LevelDocument::kMaterialMap}; }
     // What the viewport shows now, preview included.
-    Picture viewport() const {
-        Picture shown;
-        shown.takePixels(editor->view().viewportImage(editor->level()));
-        return shown;
-    }
+    Picture viewport() const { return pictureOf(editor->view().viewportImage(editor->level())); }
     // A level of this size, as New makes it, without unsaved changes.
     void newLevel(int width, int height);
     // A press on the viewport and its release.
@@ -66,6 +56,9 @@ struct TestEditor {
     void key(int key, Qt::KeyboardModifiers modifiers = {}) { editor->keyInViewport(key, modifiers); }
     // The next file dialog takes this file.
     void choose(const QString& path) { ui.choices = {ScriptedDialogs::Choice{path}}; }
+    // Save and Load, this file chosen.
+    bool saveAs(const QString& path) { return choose(path), editor->saveLevel(); }
+    void loadFrom(const QString& path) { choose(path), editor->loadLevel(); }
     void keepCopy(); // A recovery copy written and waited for.
 };
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace vortan::test {
 
@@ -21,6 +22,18 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << path.toStdString();
 }
 
+// A named pipe: a reader that waits for a line would wait forever.
+inline bool makePipe(const QString& p) {
+    return mkfifo(QFile::encodeName(p).constData(), 0600) == 0;
+}
+
+inline QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
 // Every file of a folder, hidden ones too, with its bytes: what a failed write must not change.
 inline QStringList folderContents(const QString& folder) {
     QStringList all;
@@ -31,10 +44,7 @@ inline QStringList folderContents(const QString& folder) {
 
 // The first bytes of a game file: its tag, its kind and size, and the byte after them.
 inline QByteArray gameFileHeader(int kind, int width, int height, int baseLessOne) {
-    QByteArray h("QUOX3zzzz");
-    for (int b : {kind, 1, width & 255, width >> 8, height & 255, height >> 8, baseLessOne})
-        h.append(char(b));
-    return h;
+    return "QUOX3zzzz" + bytesOf({kind, 1, width & 255, width >> 8, height & 255, height >> 8, baseLessOne});
 }
 
 // An installed game in a folder of its own, with the editor's own folder remembering it.

@@ -13,22 +13,17 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
              {237, 221, 821, false, 2.5f, 4.5f, 2, 4}, {237, 221, 227, false, 0.0f, 0.0f, -10, 0},
              {240, 222, 821, true, 5000.0f, 5000.0f, 780, 631}, {239, 221, 821, true, 5000.0f, 5000.0f, 781, 632}}) {
         // clang-format on
-        QImage layer(levelWidth, 669, QImage::Format_RGB32); // each pixel's colour is its index
-        for (int i = 0; i < levelWidth * 669; ++i)
-            layer.setPixel(i % levelWidth, i / levelWidth, toPixel(Colour(i)));
+        const auto index = [&](int x, int y) { return Colour(y * levelWidth + x); }; // each pixel: its index
         LevelDocument level;
-        level.loadLayer(LevelDocument::kColourLayer, layer);
+        level.loadLayer(LevelDocument::kColourLayer, imageFrom(levelWidth, 669, index));
         View view;
         view.setViewportSize({viewportWidth, viewportHeight});
         view.setZoomed(zoomed);
         view.scrollTo(level, x, y);
-        const int x0 = view.xOffset(), y0 = view.yOffset(), w = layer.width(),
-                  n = zoomed ? View::kZoomFactor : 1;
+        const int x0 = view.xOffset(), y0 = view.yOffset(), n = zoomed ? View::kZoomFactor : 1;
         EXPECT_EQ(QPoint(x0, y0), QPoint(xOffset, yOffset)) << viewportWidth << " " << x;
-        Picture shown;
-        shown.takePixels(view.viewportImage(level));
-        EXPECT_TRUE(pixelsAre(shown, [&](int vx, int vy) {
-            return x0 + vx / n < 0 ? kBlack : Colour((y0 + vy / n) * w + x0 + vx / n);
+        EXPECT_TRUE(pixelsAre(pictureOf(view.viewportImage(level)), [&](int vx, int vy) {
+            return x0 + vx / n < 0 ? kBlack : index(x0 + vx / n, y0 + vy / n);
         }));
     }
 }
@@ -68,25 +63,20 @@ TEST(Viewport, ZoomedOutShowsTheMeanOfEachBlock) {
     View view;
     view.setViewportSize({2, 1});
     view.setScaleStep(2); // 1/2
-    auto shown = [&] {
-        Picture p;
-        p.takePixels(view.viewportImage(level));
-        return std::pair(p.pixelAt(0, 0), p.pixelAt(1, 0));
-    };
+    auto shown = [&](int x) { return pictureOf(view.viewportImage(level)).pixelAt(x, 0); };
     // The first look samples the level while the copies are made.
-    EXPECT_EQ(shown(), std::pair(rgb(4, 0, 0), rgb(4, 4, 4)));
+    EXPECT_EQ(std::pair(shown(0), shown(1)), std::pair(rgb(4, 0, 0), rgb(4, 4, 4)));
     while (!view.makeReducedCopies(level, std::chrono::milliseconds(0))) {
     }
-    EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(2, 2, 2)));
+    EXPECT_EQ(std::pair(shown(0), shown(1)), std::pair(rgb(4, 6, 10), rgb(2, 2, 2)));
     level.draw([](Picture& colour, Picture&) { colour.setPixel(2, 1, rgb(8, 8, 8)); });
     view.levelChanged({2, 1, 1, 1});
-    EXPECT_EQ(shown(), std::pair(rgb(4, 6, 10), rgb(4, 4, 4)));
+    EXPECT_EQ(std::pair(shown(0), shown(1)), std::pair(rgb(4, 6, 10), rgb(4, 4, 4)));
     // At 8 the grid runs along the first column and row of each level pixel only.
     view.setScaleStep(8);
     view.setViewportSize({16, 8});
     view.setGridWanted(true);
-    Picture grid;
-    grid.takePixels(view.viewportImage(level));
+    const Picture grid = pictureOf(view.viewportImage(level));
     EXPECT_EQ(std::tuple(grid.pixelAt(1, 1), grid.pixelAt(15, 7), grid.pixelAt(9, 1) == rgb(4, 8, 0)),
               std::tuple(rgb(0, 8, 40), rgb(4, 8, 0), true));
     EXPECT_TRUE(grid.pixelAt(8, 3) != rgb(4, 8, 0) && grid.pixelAt(3, 0) != rgb(0, 8, 40));
