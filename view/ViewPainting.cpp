@@ -19,8 +19,8 @@ int floorOf(double v) {
 
 void View::paintZoomBox(QPainter& painter, const Picture& shown, const QRect& a) const {
     // The level pixels under the area, each an n x n block; the first may be cut.
-    const int n = kZoomFactor;
-    auto down = [n](int v) { return floorOf(double(v) / n); };
+    constexpr int n = kZoomFactor;
+    auto down = [](int v) { return floorOf(double(v) / n); };
     const int lx = down(scroll_.x() + a.left()), ly = down(scroll_.y() + a.top());
     const int lw = down(scroll_.x() + a.right()) - lx + 1, lh = down(scroll_.y() + a.bottom()) - ly + 1;
     const QPoint corner = QPoint(lx * n, ly * n) - scroll_;

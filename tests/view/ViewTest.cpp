@@ -13,7 +13,7 @@ TEST(Viewport, ScrollingClampsRoundsAndZooms) {
              {237, 221, 821, false, 2.5f, 4.5f, 2, 4}, {237, 221, 227, false, 0.0f, 0.0f, -10, 0},
              {240, 222, 821, true, 5000.0f, 5000.0f, 780, 631}, {239, 221, 821, true, 5000.0f, 5000.0f, 781, 632}}) {
         // clang-format on
-        const auto index = [&](int x, int y) { return Colour(y * levelWidth + x); }; // each pixel: its index
+        const auto index = [w = levelWidth](int x, int y) { return Colour(y * w + x); }; // each pixel: its index
         LevelDocument level;
         level.loadLayer(LevelDocument::kColourLayer, imageFrom(levelWidth, 669, index));
         View view;
