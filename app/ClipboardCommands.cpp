@@ -1,6 +1,7 @@
 #include "app/ClipboardCommands.h"
 #include "app/Editor.h"
 #include "core/PixelRows.h"
+#include "paint/ShapeTools.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -55,8 +56,7 @@ void ClipboardCommands::clear(const QString& stepName) {
     if (s.isEmpty()) return;
     LevelDocument& level = e_.level();
     level.history().begin(stepName);
-    level.fillRuns(s.top(), std::vector<std::pair<int, int>>(size_t(s.height()), {s.left(), s.right()}),
-                   kBlack, kBlack);
+    level.fillRuns(s.top(), boxRuns(s), kBlack, kBlack);
     level.history().end();
 }
 

@@ -6,19 +6,17 @@
 
 namespace vortan {
 
-namespace {} // namespace
-
 QRect pixelBox(QPoint from, QPoint to) {
     // Not QRect::normalized(): it moves a reversed rectangle's edges by a pixel.
     return QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
                  QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
 }
 
-namespace {
-QRect box(QPoint from, QPoint to) {
-    return pixelBox(from, to);
+std::vector<std::pair<int, int>> boxRuns(const QRect& box) {
+    return std::vector<std::pair<int, int>>(size_t(box.height()), {box.left(), box.right()});
 }
 
+namespace {
 // The brush's middle pixel on level point `at`, rounded to the nearest pixel.
 void stampAt(ToolContext& c, QPointF at, bool paints) {
     const QPoint middle(int(std::floor(at.x() + 0.5)), int(std::floor(at.y() + 0.5)));
@@ -40,20 +38,20 @@ void stampAlong(ToolContext& c, QPointF from, QPointF to, bool paints, bool firs
         stampAt(c, from + way * (double(i) / stamps), paints);
 }
 
-void fillBox(ToolContext& c, const QRect& b, bool paints) {
-    const std::vector<std::pair<int, int>> runs(size_t(b.height()), {b.left(), b.right()});
-    c.level.fillRuns(b.top(), runs, paints ? c.brush.colour() : kBlack, paints ? c.brush.material() : kBlack);
+// A filled shape in the brush's colour and material, or cleared to black and nothing.
+void fillShape(ToolContext& c, int top, const std::vector<std::pair<int, int>>& runs, bool paints) {
+    c.level.fillRuns(top, runs, paints ? c.brush.colour() : kBlack, paints ? c.brush.material() : kBlack);
 }
 
 // The box's edge as a filled shape covers it: from pixel edge to pixel edge.
 QRectF edges(QPoint from, QPoint to) {
-    const QRect b = box(from, to);
+    const QRect b = pixelBox(from, to);
     return QRectF(b.topLeft(), QSizeF(b.width(), b.height()));
 }
 
 // Through the middles of the box's corner pixels.
 QRectF middles(QPoint from, QPoint to) {
-    const QRect b = box(from, to);
+    const QRect b = pixelBox(from, to);
     return QRectF(QPointF(b.topLeft()) + QPointF(0.5, 0.5), QSizeF(b.width() - 1, b.height() - 1));
 }
 
@@ -114,7 +112,7 @@ QPainterPath LineTool::path(QPoint from, QPoint to) const {
 }
 
 void RectangleTool::draw(ToolContext& c, QPoint from, QPoint to, bool paints) const {
-    const QRect b = box(from, to);
+    const QRect b = pixelBox(from, to);
     const QPoint corners[] = {b.topLeft(), b.topRight(), b.bottomRight(), b.bottomLeft(), b.topLeft()};
     for (int i = 0; i < 4; ++i)
         stampAlong(c, corners[i], corners[i + 1], paints, i == 0);
@@ -127,7 +125,8 @@ QPainterPath RectangleTool::path(QPoint from, QPoint to) const {
 }
 
 void FilledRectangleTool::draw(ToolContext& c, QPoint from, QPoint to, bool paints) const {
-    fillBox(c, box(from, to), paints);
+    const QRect b = pixelBox(from, to);
+    fillShape(c, b.top(), boxRuns(b), paints);
 }
 
 QPainterPath FilledRectangleTool::path(QPoint from, QPoint to) const {
@@ -167,8 +166,7 @@ std::vector<std::pair<int, int>> ellipseRuns(QPoint from, QPoint to) {
 }
 
 void FilledEllipseTool::draw(ToolContext& c, QPoint from, QPoint to, bool paints) const {
-    c.level.fillRuns(box(from, to).top(), ellipseRuns(from, to), paints ? c.brush.colour() : kBlack,
-                     paints ? c.brush.material() : kBlack);
+    fillShape(c, pixelBox(from, to).top(), ellipseRuns(from, to), paints);
 }
 
 QPainterPath FilledEllipseTool::path(QPoint from, QPoint to) const {

@@ -89,6 +89,8 @@ class FilledEllipseTool : public ShapeTool {
 
 // The level pixels from corner `from` to corner `to`, both included, in either order.
 QRect pixelBox(QPoint from, QPoint to);
+// Every pixel of a box, as one run per row from its top.
+std::vector<std::pair<int, int>> boxRuns(const QRect& box);
 // The pixels of the ellipse inside the box from `from` to `to` (corners included): a
 // pixel belongs when its middle lies inside. One run per row, from the box's top.
 std::vector<std::pair<int, int>> ellipseRuns(QPoint from, QPoint to);
