@@ -346,6 +346,18 @@ void Editor::setZoomed(bool zoomed) {
     focusViewportIfAllowed();
 }
 
+void Editor::showMaterials(bool on) {
+    view_.setMaterialsWanted(on);
+    redrawViewport();
+    emit controlsChanged();
+    focusViewportIfAllowed();
+}
+
+void Editor::stepMaterialsOpacity() {
+    view_.stepMaterialsOpacity();
+    showMaterials(true);
+}
+
 void Editor::chooseMaterial(const QString& entry) {
     if (busy()) return;
     input_.endStroke();

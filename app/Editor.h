@@ -109,6 +109,10 @@ class Editor : public QObject {
     void showHelp();
     void showView(View::Shown shown);
     void setZoomed(bool zoomed);
+    // V and the Materials box: the map over the colours in the Level view; Shift+V steps
+    // its opacity and shows it.
+    void showMaterials(bool on);
+    void stepMaterialsOpacity();
     void chooseMaterial(const QString& entry);
     // A click on the brush picture of the Level view (colourBrush) or the Map view: left
     // chooses a colour or material, right loads a brush picture.

@@ -109,8 +109,10 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     zoomBox = new QCheckBox("&Zoom", this);
     zoomBox->setGeometry(304, 8, 57, 17);
     zoomBox->setToolTip("Edit single pixels, six times larger (Alt+Z)");
+    materialsBox = new QCheckBox("Materials", this);
+    materialsBox->setGeometry(372, 8, 76, 17);
     toolStrip = new ToolStrip(editor_, this);
-    toolStrip->move(372, 3);
+    toolStrip->move(452, 3);
 
     viewport = new ViewportWidget(editor_.view(), editor_.level(), this);
     viewport->move(120, 24);
@@ -121,11 +123,12 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
 
     QWidget* order[] = {newButton,        randomButton,   loadButton, saveButton,   exportButton,
                         levelToMapButton, optionsButton,  helpButton, materialList, viewButtons[0],
-                        viewButtons[1],   viewButtons[2], zoomBox,    viewport};
+                        viewButtons[1],   viewButtons[2], zoomBox,    materialsBox, viewport};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
     connect(zoomBox, &QCheckBox::clicked, &editor_, &Editor::setZoomed);
+    connect(materialsBox, &QCheckBox::clicked, &editor_, &Editor::showMaterials);
     connect(materialList, &QComboBox::activated, this,
             [this](int index) { editor_.chooseMaterial(materialList->itemText(index)); });
     for (int i = 0; i < 3; ++i)
@@ -203,6 +206,12 @@ void MainWindow::syncControls() {
     zoomBox->setChecked(view.zoomed());
     zoomBox->setEnabled(levelOrMap && !c.busy);
     zoomBox->setVisible(levelOrMap);
+    materialsBox->setChecked(view.materialsWanted());
+    materialsBox->setEnabled(view.shown() == View::Shown::Level && !c.busy);
+    materialsBox->setVisible(levelOrMap);
+    materialsBox->setToolTip(QString("Show the materials over the colours in the Level view (V), at %1 % "
+                                     "(Shift+V: 25, 50 or 75 %)")
+                                 .arg(view.materialsOpacity()));
     toolStrip->sync();
     toolStrip->setVisible(levelOrMap);
     toolStrip->setEnabled(!c.busy);

@@ -40,6 +40,8 @@ class MainWindow : public QWidget {
     QComboBox* materialList;
     QRadioButton* viewButtons[3]; // Level, Map, Thumbnail
     QCheckBox* zoomBox;
+    // The material map over the colours (V).
+    QCheckBox* materialsBox;
     // The tools, beside the Zoom box.
     ToolStrip* toolStrip;
     PictureWidget* viewport;

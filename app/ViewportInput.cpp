@@ -235,6 +235,8 @@ void ViewportInput::key(int key, Qt::KeyboardModifiers modifiers) {
     if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
         const QString tool = tools_.forKey(key, modifiers & Qt::ShiftModifier);
         if (!tool.isEmpty()) return chooseTool(tool);
+        if (key == Qt::Key_V && (modifiers & Qt::ShiftModifier)) return e_.stepMaterialsOpacity();
+        if (key == Qt::Key_V) return e_.showMaterials(!e_.view_.materialsWanted());
     }
     // 50 screen pixels at every free scale; 8 level pixels in the Zoom box.
     const int step = e_.view_.zoomed() ? roundHalfEven(50.0 / View::kZoomFactor) : 50;

@@ -49,6 +49,34 @@ static void BM_RepaintViewport(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintViewport)->Arg(View::kFit)->Arg(0)->ArgName("step")->Unit(benchmark::kMillisecond);
 
+// The whole viewport painted anew over a level whose map is two thirds materials, without
+// (overlay:0) and with (overlay:1) the materials shown over the colours, and the first
+// paint after Shift+V changed their opacity (overlay:2), which makes what it shows anew.
+static void BM_RepaintWithMaterials(benchmark::State& state) {
+    BigCanvas c(state, int(state.range(1)));
+    c.e->level().draw([](Picture& colour, Picture& map) {
+        for (int y = 0; y < colour.height(); ++y) {
+            auto* paint = reinterpret_cast<uint32_t*>(colour.pixels().scanLine(y));
+            auto* material = reinterpret_cast<uint32_t*>(map.pixels().scanLine(y));
+            for (int x = 0; x < colour.width(); ++x) {
+                paint[x] = 0xFF000000u | uint32_t(x * 2654435761u ^ y * 40503u);
+                material[x] = (x / 3 + y / 5) % 3 ? 0xFFFF0000u >> (x / 7 % 3 * 8) : 0xFF000000u;
+            }
+        }
+    });
+    c.e->view().setMaterialsWanted(state.range(0) != 0);
+    c.setStep(int(state.range(1))); // the reduced copies of these colours
+    for (auto _ : state) {
+        if (state.range(0) == 2) c.e->view().stepMaterialsOpacity();
+        c.w.viewport->repaint();
+    }
+    state.SetLabel(c.scale.toStdString());
+}
+BENCHMARK(BM_RepaintWithMaterials)
+    ->ArgsProduct({{0, 1, 2}, {View::kFit, 1, 3, 6, 10}})
+    ->ArgNames({"overlay", "step"})
+    ->Unit(benchmark::kMillisecond);
+
 // The first zoom step below 1 after the level was replaced, from 1 to 1/2: the reduced
 // copies are not made yet, and the viewport samples the level while they are.
 static void BM_FirstZoomBelowOne(benchmark::State& state) {

@@ -68,6 +68,17 @@ class View {
     bool gridWanted() const { return grid_; }
     void setGridWanted(bool on) { grid_ = on; }
 
+    // --- the materials over the colours (view/MaterialsOverlay.cpp) -------------------
+    // The map drawn over the colour layer in its map colours, "nothing" left clear; only
+    // in the Level view, at every scale and in the Zoom box.
+    static constexpr std::array<int, 3> kMaterialsOpacities{25, 50, 75}; // percent
+    bool materialsWanted() const { return materials_; }
+    void setMaterialsWanted(bool on);
+    bool materialsShown() const { return materials_ && shown_ == Shown::Level; }
+    int materialsOpacity() const { return kMaterialsOpacities[size_t(opacityStep_)]; }
+    // 25, 50, 75, then 25 again.
+    void stepMaterialsOpacity();
+
     // --- the viewport ---------------------------------------------------------------
     // Its drawing area in pixels, inside the frame; the layout rule sets it.
     QSize viewportSize() const { return viewportSize_; }
@@ -119,16 +130,20 @@ class View {
     const QRect& selection() const { return selection_; }
     // The border's dashes move on by a step; returns the strips of the viewport to paint.
     std::vector<QRect> moveSelectionBorder();
-    // Pixels of the level changed: the reduced copies follow.
-    void levelChanged(const QRect& area) { reduced_.changed(area); }
-    void levelReplaced() { reduced_.forget(); }
+    // Pixels of the level changed: the reduced copies and the materials' overlay follow.
+    void levelChanged(const QRect& area) {
+        overlayChanged(area);
+        reduced_.changed(area);
+    }
+    void levelReplaced() {
+        reduced_.forget();
+        forgetOverlay();
+    }
     // The viewport zoomed out asked for the reduced copies and samples the level until
     // they are made: the window goes on making them between its other work.
-    bool makingReducedCopies() const { return reduced_.making(); }
+    bool makingReducedCopies() const { return reduced_.making() || overlayWanted_; }
     // Makes more of them for about `budget`; true when they are ready.
-    bool makeReducedCopies(const LevelDocument& level, std::chrono::milliseconds budget) const {
-        return reduced_.makeSome(level.layer(shownLayer_), budget);
-    }
+    bool makeReducedCopies(const LevelDocument& level, std::chrono::milliseconds budget) const;
     QRect previewArea() const;
 
     // --- the navigator --------------------------------------------------------------
@@ -169,14 +184,36 @@ class View {
     void paintZoomBox(QPainter& painter, const Picture& shown, const QRect& a) const;
     // Level pixels as n x n blocks, with the grid and the preview over them.
     void paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a, int n) const;
-    void paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const;
+    // From the reduced copies of `shown` (the colours with the materials over them while
+    // they are shown); sampled until they are made.
+    void paintReduced(QPainter& painter, const LevelDocument& level, const Picture& shown,
+                      const QRect& a) const;
     void paintOverlays(QPainter& painter) const;
     QRect shapeArea() const;
     std::vector<QRect> selectionBorder() const;
+    // The level pixels under an area of the viewport, a pixel around for the rounding.
+    QRect levelUnder(const QRect& area) const {
+        return QRectF((QPointF(area.topLeft()) + QPointF(scroll_)) / scale(), QSizeF(area.size()) / scale())
+            .toAlignedRect()
+            .adjusted(-1, -1, 1, 1);
+    }
     // Where an area of level pixels lies on the viewport, not cut to it.
     QRect uncut(const QRect& levelArea) const;
-    // Zoomed out before the reduced copies are ready: a level pixel for each screen pixel.
-    void paintSampled(QPainter& painter, const Picture& shown, const QRect& a) const;
+    // Zoomed out before the reduced copies are ready: a level pixel for each screen pixel,
+    // with the map over it when one is given.
+    void paintSampled(QPainter& painter, const Picture& shown, const Picture* map, const QRect& a) const;
+    // --- the colours with the materials over them (view/MaterialsOverlay.cpp) ----------
+    // The picture the viewport shows: the shown layer, or while the materials are shown
+    // the colours with the map over them, brought up to date over `needed` (level pixels).
+    const Picture& shownPicture(const LevelDocument& level, const QRect& needed) const;
+    // Brings the rest of that picture up to date for about until `until`; true once it is.
+    bool makeSomeOverlay(const LevelDocument& level, std::chrono::steady_clock::time_point until) const;
+    // Brought up to date at once when little of it waits; true when all of it is.
+    bool overlayComplete(const LevelDocument& level) const;
+    void overlayChanged(const QRect& area);
+    void forgetOverlay();
+    // The tile of the overlay at index i, made from the layers.
+    void makeOverlayTile(const LevelDocument& level, size_t i) const;
     void paintPreview(QPainter& painter) const;
     // A picture of this size to paint a band of the viewport into, over memory kept
     // between paints; its pixels are whatever the last paint left.
@@ -188,6 +225,15 @@ class View {
     int step_ = kScaleOne;
     double fitScale_ = 1;
     bool grid_ = false;
+    bool materials_ = false;
+    int opacityStep_ = 1;
+    // The colours with the materials over them, made a tile at a time as the viewport first
+    // needs it and made again where the level changes; only while the materials are shown.
+    static constexpr int kOverlayTile = 128;
+    mutable Picture overlay_;
+    mutable std::vector<uint8_t> overlayMade_; // for each tile, row by row
+    mutable qint64 overlayTilesLeft_ = 0;
+    mutable bool overlayWanted_ = false; // zoomed out, the rest of it is being made
     // The top-left corner of the viewport on the level drawn at the scale, in screen pixels.
     QPoint scroll_;
     QSize viewportSize_;

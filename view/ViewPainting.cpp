@@ -1,4 +1,5 @@
 #include "core/Numbers.h"
+#include "view/MaterialsOverlay.h"
 #include "view/View.h"
 
 #include <QPainter>
@@ -170,7 +171,7 @@ void View::paintEnlarged(QPainter& painter, const Picture& shown, const QRect& a
     if (!preview_.isNull() && !previewOpaqueOrClear_) paintPreview(painter);
 }
 
-void View::paintSampled(QPainter& painter, const Picture& shown, const QRect& a) const {
+void View::paintSampled(QPainter& painter, const Picture& shown, const Picture* map, const QRect& a) const {
     const QImage& level = shown.image();
     const double s = scale();
     const QRect onLevel = a & QRect(-scroll_, QSize(int(std::ceil(level.width() * s - 1e-6)),
@@ -183,30 +184,44 @@ void View::paintSampled(QPainter& painter, const Picture& shown, const QRect& a)
     std::vector<int> columns(size_t(w), 0);
     for (int x = 0; x < w; ++x)
         columns[size_t(x)] = under(scroll_.x() + onLevel.left() + x, level.width() - 1);
+    std::vector<uint32_t> materials(map ? size_t(w) : 0, 0);
     const int bandRows = std::max(1, (1 << 16) / w);
     for (int top = onLevel.top(); top <= onLevel.bottom(); top += bandRows) {
         const int rows = std::min(bandRows, onLevel.bottom() + 1 - top);
         QImage band = scratch(w, rows);
         for (int r = 0; r < rows; ++r) {
-            auto* from = reinterpret_cast<const uint32_t*>(
-                level.constScanLine(under(scroll_.y() + top + r, level.height() - 1)));
+            const int y = under(scroll_.y() + top + r, level.height() - 1);
+            auto* from = reinterpret_cast<const uint32_t*>(level.constScanLine(y));
             auto* out = reinterpret_cast<uint32_t*>(band.bits() + qsizetype(r) * w * 4);
             for (int x = 0; x < w; ++x)
                 out[x] = from[columns[size_t(x)]];
+            if (!map) continue;
+            auto* over = reinterpret_cast<const uint32_t*>(map->image().constScanLine(y)); // of one size
+            for (int x = 0; x < w; ++x)
+                materials[size_t(x)] = over[columns[size_t(x)]];
+            blendMaterials(out, out, materials.data(), w, materialsOpacity());
         }
         painter.drawImage(QPoint(onLevel.left(), top), band);
     }
 }
 
-void View::paintReduced(QPainter& painter, const Picture& shown, const QRect& a) const {
+void View::paintReduced(QPainter& painter, const LevelDocument& level, const Picture& shown,
+                        const QRect& a) const {
     // The reduced copy at the nearest power of two at or above the scale, drawn smaller.
     const double s = scale();
     int k = 1;
     while (k < 8 && 2 * k * s <= 1 + 1e-9)
         k *= 2;
-    const QImage* copy = k == 1 ? &shown.image() : reduced_.at(shown, k);
+    const bool over = materialsShown();
+    const QImage* copy = nullptr;
+    if (k == 1)
+        copy = &shownPicture(level, levelUnder(a)).image();
+    else if (!over || overlayComplete(level))
+        copy = reduced_.at(over ? overlay_ : shown, k);
+    else
+        overlayWanted_ = true; // made between the window's other work, then the copies of it
     if (!copy) {
-        paintSampled(painter, shown, a);
+        paintSampled(painter, shown, over ? &level.materialMap() : nullptr, a);
         return;
     }
     const QImage& from = *copy;
@@ -246,8 +261,8 @@ QImage View::scratch(int width, int height) const {
 void View::paintViewport(QPainter& painter, const LevelDocument& level, const QRect& area) const {
     const QRect a = area & QRect(QPoint(0, 0), viewportSize_);
     if (a.isEmpty()) return;
-    const Picture& shown = level.layer(shownLayer_);
     const double s = scale();
+    const Picture& shown = s < 1 ? level.layer(shownLayer_) : shownPicture(level, levelUnder(a));
     painter.save();
     painter.setClipRect(a);
     if (s > 1 && !zoomed_) {
@@ -265,7 +280,7 @@ void View::paintViewport(QPainter& painter, const LevelDocument& level, const QR
     } else if (s > 1) {
         paintZoomBox(painter, shown, a);
     } else {
-        paintReduced(painter, shown, a);
+        paintReduced(painter, level, shown, a);
     }
     if (!preview_.isNull()) paintPreview(painter);
     paintOverlays(painter);

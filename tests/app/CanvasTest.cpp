@@ -110,3 +110,74 @@ TEST_F(Canvas, TheReadoutTellsPixelMaterialBrushScaleAndUnsavedWork) {
     e.click({16, 30}); // on the wall frame
     EXPECT_EQ(readoutText(*e), "x 5  y 10\nWall\nBrush 22\nScale 3\n* Unsaved");
 }
+
+// The map over the colours: every material in its map colour at 25, 50 and 75 %, rounded
+// to the nearest value, "nothing" clear; at 1, enlarged, in the Zoom box and zoomed out.
+TEST_F(Canvas, MaterialsShowOverTheColoursAtEachOpacityAndScale) {
+    const Colour kinds[] = {kBlack,           kWall,           rgb(128, 0, 0),
+                            rgb(0, 0, 255),   rgb(0, 255, 0),  rgb(0, 255, 255),
+                            rgb(255, 255, 0), rgb(10, 200, 30)}; // the last no material
+    auto materialOf = [&](int x, int y) { return kinds[(x * 7 + y * 3) % 9 % 8]; };
+    e.map().draw([&](Picture& p) {
+        p.aboutToChange(p.image().rect());
+        p.pixels() = imageFrom(p.width(), p.height(), materialOf);
+    });
+    auto blend = [](Colour c, Colour m, int percent) {
+        if (m == kBlack) return c;
+        const double p = percent / 100.0;
+        auto mix = [p](int c, int m) { return int(std::floor(c * (1 - p) + m * p + 0.5)); };
+        return rgb(mix(redOf(c), redOf(m)), mix(greenOf(c), greenOf(m)), mix(blueOf(c), blueOf(m)));
+    };
+    auto under = [&](int x, int y) { // the level pixel under a screen pixel's middle
+        const QPointF l = e->view().toLevel({x + 0.5, y + 0.5});
+        return QPoint(int(l.x()), int(l.y()));
+    };
+    const Layers before = layersOf(e.level());
+    e->refreshNavigatorIfStale();
+    const QImage navigator = e->view().navigator().image();
+    e->view().scrollTo(e.level(), 700, 300);
+    for (int percent : {75, 25, 50}) {
+        e.key(Qt::Key_V, Qt::ShiftModifier); // from 50: 75, 25, 50, and shown
+        ASSERT_EQ(std::pair(e->view().materialsOpacity(), e->view().materialsWanted()),
+                  std::pair(percent, true));
+        for (auto [zoomIn, box, scale] : {std::tuple{0, false, 1.0}, {2, false, 3.0}, {0, true, 6.0}}) {
+            key('=', zoomIn);
+            e->setZoomed(box);
+            ASSERT_EQ(e->view().scale(), scale);
+            EXPECT_TRUE(pixelsAre(e.viewport(),
+                                  [&](int x, int y) {
+                                      const QPoint l = under(x, y);
+                                      return blend(colourOf(l.x(), l.y()), materialOf(l.x(), l.y()), percent);
+                                  }))
+                << percent << " at " << scale;
+            e->setZoomed(false);
+            key('-', zoomIn);
+        }
+        // Zoomed out, the material of the level pixel under each screen pixel's middle.
+        key('-');
+        e.key(Qt::Key_V);
+        const Picture plain = e.viewport();
+        e.key(Qt::Key_V);
+        ASSERT_EQ(e->view().scaleName(), "1/2");
+        EXPECT_TRUE(pixelsAre(e.viewport(), [&](int x, int y) {
+            const QPoint l = under(x, y);
+            return blend(plain.pixelAt(x, y), materialOf(l.x(), l.y()), percent);
+        })) << percent;
+        key('=');
+    }
+    // The layers, the navigator and the unsaved mark stay; the Map view shows the map alone.
+    EXPECT_TRUE(hasLayers(e.level(), before));
+    EXPECT_FALSE(e.level().isModified());
+    e->refreshNavigatorIfStale();
+    EXPECT_TRUE(sameImage(navigator, e->view().navigator().image()));
+    e->showView(View::Shown::Map);
+    const QPoint corner = e->view().offset();
+    EXPECT_TRUE(
+        pixelsAre(e.viewport(), [&](int x, int y) { return materialOf(corner.x() + x, corner.y() + y); }));
+    // Back in the Level view it follows an edit of the map.
+    e->showView(View::Shown::Level);
+    e.map().setPixel(corner.x() + 5, corner.y() + 6, kWall);
+    EXPECT_EQ(e.viewport().pixelAt(5, 6), blend(colourOf(corner.x() + 5, corner.y() + 6), kWall, 50));
+    e.key(Qt::Key_V);
+    EXPECT_EQ(e.viewport().pixelAt(5, 6), colourOf(corner.x() + 5, corner.y() + 6));
+}

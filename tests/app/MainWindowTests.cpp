@@ -69,6 +69,10 @@ TEST_F(Window, LaysOutTheControlsWithTheirCaptionsAndTooltips) {
         {w.viewButtons[1], {176, 8, 57, 17}, "&Map", "If you are in doubt, Click on 'Level' (Alt+M)"},
         {w.viewButtons[2], {232, 8, 72, 17}, "&Thumbnail", "If you are in doubt, Click on 'Level' (Alt+T)"},
         {w.zoomBox, {304, 8, 57, 17}, "&Zoom", "Edit single pixels, six times larger (Alt+Z)"},
+        {w.materialsBox,
+         {372, 8, 76, 17},
+         "Materials",
+         "Show the materials over the colours in the Level view (V), at 50 % (Shift+V: 25, 50 or 75 %)"},
         {w.thumbnail, {120, 24, 196, 181}, "", ""},
     };
     QWidget* previous = nullptr;
@@ -124,7 +128,7 @@ TEST_F(Window, InputReachesTheEditorAndNoStrokeOutlivesItsStep) {
     // The tool strip beside the Zoom box: a click chooses a tool, and so does its key.
     EXPECT_EQ(
         std::tuple(w.toolStrip->geometry(), w.toolStrip->buttons.size(), w.toolStrip->buttons[3]->toolTip()),
-        std::tuple(QRect(372, 3, 140, 19), size_t(7),
+        std::tuple(QRect(452, 3, 140, 19), size_t(7),
                    QString("Filled rectangle: drag from corner to corner (Shift+R)")));
     w.toolStrip->buttons[1]->click();
     EXPECT_EQ(e->chosenTool(), "Line");
@@ -317,4 +321,32 @@ TEST_F(Window, ZoomedOutTheViewportShowsTheMeansOnceTheWindowMadeThem) {
     EXPECT_EQ(middle(), qRgb(0, 0, 0));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !e->view().makingReducedCopies(); }));
     EXPECT_EQ(middle(), qRgb(127, 127, 127));
+}
+
+// The Materials box and V show the map over the colours on screen: Wall at 50 % over grey.
+TEST_F(Window, TheMaterialsBoxShowsTheMapOverTheColoursOnScreen) {
+    e.newLevel(3000, 2400);
+    e.colour().fillRect(20, 20, 200, 200, rgb(100, 100, 100));
+    e.map().fillRect(20, 20, 200, 100, kWall);
+    auto shown = [&](int x, int y) { return w.viewport->grab().toImage().pixel(x + kFrame, y + kFrame); };
+    EXPECT_EQ(std::pair(shown(50, 50), shown(50, 150)), std::pair(qRgb(100, 100, 100), qRgb(100, 100, 100)));
+    w.materialsBox->click();
+    EXPECT_TRUE(w.materialsBox->isChecked() && w.viewport->hasFocus());
+    EXPECT_EQ(std::pair(shown(50, 50), shown(50, 150)), std::pair(qRgb(178, 50, 50), qRgb(100, 100, 100)));
+    QTest::keyClick(w.viewport, Qt::Key_V, Qt::ShiftModifier);
+    EXPECT_EQ(shown(50, 50), qRgb(216, 25, 25)); // 75 %
+    // Zoomed out, the means of the colours as shown, once the window made them.
+    QTest::keyClick(w.viewport, Qt::Key_V, Qt::ShiftModifier); // 25 %, then 50 % again
+    QTest::keyClick(w.viewport, Qt::Key_V, Qt::ShiftModifier);
+    QTest::keyClick(w.viewport, Qt::Key_Minus);
+    ASSERT_EQ(e->view().scaleName(), "1/2");
+    EXPECT_EQ(shown(25, 50), qRgb(100, 100, 100)); // sampled at first: level row 101
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !e->view().makingReducedCopies(); }));
+    EXPECT_EQ(std::pair(shown(25, 25), shown(25, 50)), std::pair(qRgb(178, 50, 50), qRgb(139, 75, 75)));
+    QTest::keyClick(w.viewport, Qt::Key_V);
+    EXPECT_FALSE(w.materialsBox->isChecked());
+    EXPECT_EQ(shown(25, 50), qRgb(100, 100, 100));
+    // In the Map view the box waits, greyed.
+    w.viewButtons[1]->click();
+    EXPECT_TRUE(w.materialsBox->isVisible() && !w.materialsBox->isEnabled());
 }
