@@ -212,12 +212,15 @@ void View::paintReduced(QPainter& painter, const LevelDocument& level, const Pic
     int k = 1;
     while (k < 8 && 2 * k * s <= 1 + 1e-9)
         k *= 2;
-    const bool over = materialsShown();
+    // The colours with the materials over them, or the layer alone (also when there is no
+    // memory for them).
+    const Picture& shownHere = shownPicture(level, k == 1 ? levelUnder(a) : QRect());
+    const bool over = &shownHere != &shown;
     const QImage* copy = nullptr;
     if (k == 1)
-        copy = &shownPicture(level, levelUnder(a)).image();
+        copy = &shownHere.image();
     else if (!over || overlayComplete(level))
-        copy = reduced_.at(over ? overlay_ : shown, k);
+        copy = reduced_.at(shownHere, k);
     else
         overlayWanted_ = true; // made between the window's other work, then the copies of it
     if (!copy) {
