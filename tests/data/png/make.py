@@ -152,7 +152,9 @@ PICTURES['rgb-8bit-other-chunks'] = dict(
     before=[(b'gAMA', struct.pack('>I', 100000)), (b'pHYs', struct.pack('>IIB', 2835, 2835, 1))],
     after=[(b'tEXt', b'Comment\0a level'), (b'prVt', b'\1\2\3')])
 PICTURES['rgb-8bit-trns'] = with_trns_at(dict(type=2, depth=8, w=10, h=7, sample=colour(8, 3)), 3, 2)
-PICTURES['rgb-16bit-trns'] = with_trns_at(dict(type=2, depth=16, w=10, h=7, sample=colour(16, 3)), 3, 2)
+# (4, 2) differs from the clear colour only below its top 8 bits: it stays opaque.
+PICTURES['rgb-16bit-trns'] = with_trns_at(dict(type=2, depth=16, w=10, h=7, sample=lambda x, y: (
+    (colour(16, 3)(3, 2)[0] ^ 1,) + colour(16, 3)(3, 2)[1:] if (x, y) == (4, 2) else colour(16, 3)(x, y))), 3, 2)
 PICTURES['rgba-8bit-many-idat'] = dict(type=6, depth=8, w=11, h=8, sample=colour(8, 4), idat=17, empty_idat=True)
 PICTURES['rgba-16bit'] = dict(type=6, depth=16, w=9, h=7, sample=colour(16, 4))
 PICTURES['rgba-8bit-interlaced'] = dict(type=6, depth=8, w=13, h=11, sample=colour(8, 4), interlaced=True)
