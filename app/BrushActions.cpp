@@ -21,7 +21,7 @@ std::optional<bool> loadBrushPicture(Brush& brush, SharedDialog& dialog, UserDia
     d.filterIndex = 0;
     d.path.clear();
     d.cancelIsFailure = true;
-    d.filter = "Pictures (*.bmp;*.gif)|*.bmp;*.gif";
+    d.filter = "Pictures (*.bmp;*.gif;*.png)|*.bmp;*.gif;*.png";
     d.initialFolder = brushFolder;
     if (!dialog.showOpen(ask) || d.chosenName.isEmpty()) return std::nullopt;
     if (!QFileInfo::exists(d.path)) return false;

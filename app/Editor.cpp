@@ -242,7 +242,7 @@ void Editor::loadChosenFile(const QString& path) {
 
 bool Editor::takesDroppedFile(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return (suffix == "bmp" || suffix == "gif") && QFileInfo(path).isFile();
+    return (suffix == "bmp" || suffix == "gif" || suffix == "png") && QFileInfo(path).isFile();
 }
 
 void Editor::loadDroppedFile(const QString& path) {

@@ -60,8 +60,8 @@ void takeCommandLevel(LevelDocument& level, Picture& thumbnail, LevelFile&& file
 }
 
 namespace {
-const char* kLevelFilter =
-    "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif";
+const char* kLevelFilter = "Levels (*level.bmp;*level.gif;*level.png)|*level.bmp;*level.gif;*level.png|"
+                           "Pictures (*.bmp;*.gif;*.png)|*.bmp;*.gif;*.png";
 } // namespace
 
 bool saveLevelAs(LevelDocument& level, View& view, SharedDialog& dialog, UserDialogs& ask,

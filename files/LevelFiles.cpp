@@ -1,8 +1,9 @@
 #include "files/LevelFiles.h"
-#include "files/FileSet.h"
 #include "files/BmpFormat.h"
+#include "files/FileSet.h"
 #include "files/PictureFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <cstring>
@@ -10,9 +11,11 @@
 namespace vortan {
 
 QString saveBaseFor(const QString& chosen) {
-    for (const char* ending : {".level.bmp", ".map.bmp", ".thumb.bmp"})
+    for (const char* ending :
+         {".level.bmp", ".map.bmp", ".thumb.bmp", ".level.png", ".map.png", ".thumb.png"})
         if (chosen.endsWith(QLatin1String(ending))) return chosen.chopped(qsizetype(strlen(ending)));
-    if (chosen.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)) return chosen.chopped(4);
+    for (const char* ending : {".bmp", ".png"})
+        if (chosen.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return chosen.chopped(4);
     return chosen;
 }
 
@@ -56,11 +59,17 @@ std::optional<LevelSetPictures> readLevelSet(const QString& base, QString* why) 
                    {".level.", &LevelSetPictures::colour},
                    {".map.", &LevelSetPictures::map}};
     for (const auto& m : members) {
-        const QFileInfo bmp(base + m.role + "bmp"), gif(base + m.role + "gif");
-        // A BMP saved after its GIF was loaded holds the newer work.
-        const bool bmpIsNewer = bmp.exists() && (!gif.exists() || bmp.lastModified() > gif.lastModified());
-        if (!bmpIsNewer && !gif.exists()) continue;
-        const QString file = bmpIsNewer ? bmp.filePath() : gif.filePath();
+        // A BMP saved after its PNG or GIF was loaded holds the newer work. At equal times
+        // the BMP comes last: Save writes BMP, so one as old as the others was not saved later.
+        QString file;
+        QDateTime newest;
+        for (const char* kind : {"png", "gif", "bmp"}) {
+            const QFileInfo member(base + m.role + kind);
+            if (!member.exists() || (!file.isEmpty() && member.lastModified() <= newest)) continue;
+            file = member.filePath();
+            newest = member.lastModified();
+        }
+        if (file.isEmpty()) continue;
         QString reason;
         std::optional<QImage> picture = loadPicture(file, &reason);
         if (!picture) {

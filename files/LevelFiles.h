@@ -10,12 +10,12 @@
 namespace vortan {
 
 // A level kept by the editor is a set of three pictures: B.level.bmp (the colour layer),
-// B.map.bmp (the material map) and B.thumb.bmp (the thumbnail). GIF members of the same
-// names are read too; of a GIF and a BMP of one member, the newer is read, the GIF when
-// both are as old.
+// B.map.bmp (the material map) and B.thumb.bmp (the thumbnail). PNG and GIF members of
+// the same names are read too; of the files of one member the newest is read, at equal
+// times a PNG before a GIF before a BMP.
 
-// The base of the set for a name chosen in the save dialog. Only a ".bmp" ending is
-// taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
+// The base of the set for a name chosen in the save dialog. Only a ".bmp" or ".png"
+// ending is taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
 // cutting blindly would save over another level. Choosing a member of an existing set
 // saves over that set.
 QString saveBaseFor(const QString& chosenPath);

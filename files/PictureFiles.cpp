@@ -1,9 +1,10 @@
 #include "files/PictureFiles.h"
 
-#include "files/FileSet.h"
 #include "files/BmpFormat.h"
+#include "files/FileSet.h"
 #include "files/GifFormat.h"
 #include "files/PictureFormat.h"
+#include "files/PngFormat.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,11 +58,12 @@ std::optional<QImage> loadPicture(const QString& path, QString* error) {
         QFile file;
         if (!openPlainFile(path, file, why)) return std::nullopt;
         // The contents decide the kind, not the name.
-        const QByteArray start = file.peek(6);
+        const QByteArray start = file.peek(8);
         if (start.isEmpty()) return failure(why, QStringLiteral("The picture file is empty."));
         if (looksLikeBmp(start)) return readBmp(file, why);
         if (looksLikeGif(start)) return readGif(file, why);
-        return failure(why, QStringLiteral("The file is not a BMP or GIF picture."));
+        if (looksLikePng(start)) return readPng(file, why);
+        return failure(why, QStringLiteral("The file is not a BMP, GIF or PNG picture."));
     }();
     if (!result && error) *error = why;
     return result;

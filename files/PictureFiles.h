@@ -8,7 +8,7 @@
 
 namespace vortan {
 
-// Reads a BMP or GIF picture (any depth, palettes expanded) as Format_RGB32; the
+// Reads a BMP, GIF or PNG picture (any depth, palettes expanded) as Format_RGB32; the
 // contents decide the kind, not the name. An empty path gives the empty picture. A
 // missing, truncated, corrupt or oversized file, or anything that is not a plain file,
 // gives nothing, and *error says why.

@@ -46,7 +46,7 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     EXPECT_EQ(QDir(shared + "vortan-editor/brushes").entryList(QDir::Files).size(), 4);
     EXPECT_TRUE(QFileInfo(shell.dataFolder() + "/levels").isDir());
     const QString desktop = shared + "applications/org.vortan.LevelEditor.desktop";
-    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;\n"));
+    EXPECT_TRUE(readFile(desktop).contains("\nMimeType=image/bmp;image/x-bmp;image/gif;image/png;\n"));
     EXPECT_TRUE(QFileInfo::exists(shared + "icons/hicolor/scalable/apps/org.vortan.LevelEditor.svg"));
     const QString metadata = shared + "metainfo/org.vortan.LevelEditor.metainfo.xml";
     for (const auto& [validator, arguments] :
@@ -94,6 +94,16 @@ TEST(CommandLine, ExportsChecksAndDecodesAsTheEditorDoes) {
     for (const char* line : {"Level: 90 x 70 pixels", "Colours: 8 of the 192", "PlatformFSA: 248",
                              "nothing: 621", "Wall frame: closed"})
         EXPECT_TRUE(good.out.contains(line)) << line << "\n" << good.out.toStdString();
+    // A PNG colour layer written after the set's BMP is the one read.
+    QImage pngLayer = e.colour().image();
+    for (int i = 0; i < 200; ++i)
+        pngLayer.setPixel(i % 50, 55 + i / 50, qRgb(i, 0, 99));
+    const QString png = e.folder.filePath("levels/Cave.level.png");
+    ASSERT_TRUE(pngLayer.save(png, "PNG"));
+    const Outcome fromPng = shell.run({"check", set});
+    EXPECT_TRUE(fromPng.status == 1 && fromPng.out.contains("Colours: 208 of the 192"))
+        << fromPng.out.toStdString();
+    QFile::remove(png);
     auto broken = [&](const QString& name, const std::function<void()>& breakIt) {
         savedLevel(e, name);
         breakIt();
@@ -146,7 +156,7 @@ TEST(CommandLine, RefusalsSayWhyAndWriteNothing) {
     // clang-format on
     for (const auto& [set, why] :
          {std::pair{"NoColour.map.bmp", ": the set has no colour layer (.level.bmp)."},
-          {"Png.level.png", ": the set has no colour layer (.level.bmp)."},
+          {"Png.level.png", ": Png.level.png: The picture file ends too early."},
           {"Broken.map.bmp", ": Broken.level.bmp: The picture file ends too early."},
           {"Gone.level.bmp", ": The file does not exist."}}) {
         refusals.push_back({{"check", at(set)}, 1, at(set) + why});

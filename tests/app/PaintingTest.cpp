@@ -147,5 +147,6 @@ TEST_F(Painting, ARightClickOnTheBrushLoadsAPictureFromTheBrushFolder) {
               std::tuple(rgb(9, 8, 7), kBlack, kBlack));
     const DialogSettings& asked = e.ui.dialogsShown.back();
     EXPECT_EQ(std::tuple(asked.title, asked.filter, asked.initialFolder.endsWith("/brushes")),
-              std::tuple(QString("Load Brush..."), QString("Pictures (*.bmp;*.gif)|*.bmp;*.gif"), true));
+              std::tuple(QString("Load Brush..."), QString("Pictures (*.bmp;*.gif;*.png)|*.bmp;*.gif;*.png"),
+                         true));
 }

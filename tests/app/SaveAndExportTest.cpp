@@ -110,7 +110,8 @@ TEST_F(LevelFiles, SaveWritesTheSetAndAnyMemberLoadsItTheNewerOfAGifAndABmp) {
     EXPECT_EQ(d.title + d.path + d.defaultSuffix + QString::number(d.filterIndex) + d.initialFolder + "/" +
                   d.filter,
               "Save Level...castle.bmp1" + levels +
-                  "Levels (*level.bmp;*level.gif)|*level.bmp;*level.gif|Pictures (*.bmp;*.gif)|*.bmp;*.gif");
+                  "Levels (*level.bmp;*level.gif;*level.png)|*level.bmp;*level.gif;*level.png|"
+                  "Pictures (*.bmp;*.gif;*.png)|*.bmp;*.gif;*.png");
     EXPECT_EQ(QDir(levels).entryList(QDir::Files),
               QStringList({"castle.level.bmp", "castle.map.bmp", "castle.thumb.bmp"}));
     const Layers saved = layersOf(e.level());
