@@ -6,15 +6,16 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
 
 namespace vortan {
 
 QString saveBaseFor(const QString& chosen) {
-    for (const char* ending :
-         {".level.bmp", ".map.bmp", ".thumb.bmp", ".level.png", ".map.png", ".thumb.png"})
-        if (chosen.endsWith(QLatin1String(ending))) return chosen.chopped(qsizetype(strlen(ending)));
-    for (const char* ending : {".bmp", ".png"})
+    // A set read from GIF or PNG members is saved beside them as BMP.
+    for (const char* role : {".level.", ".map.", ".thumb."})
+        for (const char* kind : {"bmp", "png", "gif"})
+            if (const QString ending = QLatin1String(role) + kind; chosen.endsWith(ending))
+                return chosen.chopped(ending.size());
+    for (const char* ending : {".bmp", ".png", ".gif"})
         if (chosen.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return chosen.chopped(4);
     return chosen;
 }

@@ -14,8 +14,8 @@ namespace vortan {
 // the same names are read too; of the files of one member the newest is read, at equal
 // times a PNG before a GIF before a BMP.
 
-// The base of the set for a name chosen in the save dialog. Only a ".bmp" or ".png"
-// ending is taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
+// The base of the set for a name chosen in the save dialog. Only a picture's ending
+// (".bmp", ".png", ".gif") is taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
 // cutting blindly would save over another level. Choosing a member of an existing set
 // saves over that set.
 QString saveBaseFor(const QString& chosenPath);

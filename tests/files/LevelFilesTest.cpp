@@ -12,7 +12,8 @@ TEST(LevelSetNames, ChosenNamesAndFileNamesGiveTheirSet) {
         {"castle", "castle"},       {"castle.bmp", "castle"}, {"CASTLE.BMP", "CASTLE"},
         {"Level 2.5", "Level 2.5"}, {"St. Paul", "St. Paul"}, {"castle.level.bmp", "castle"},
         {"v1.map.bmp", "v1"},       {"v1.thumb.bmp", "v1"},   {"castle.level.png", "castle"},
-        {"v1.map.png", "v1"},       {"v1.thumb.png", "v1"},   {"CASTLE.PNG", "CASTLE"}};
+        {"v1.map.png", "v1"},       {"v1.thumb.png", "v1"},   {"CASTLE.PNG", "CASTLE"},
+        {"v1.map.gif", "v1"},       {"cave.gif", "cave"}};
     for (const auto& [chosen, base] : bases)
         EXPECT_EQ(saveBaseFor("levels/" + chosen), "levels/" + base);
     EXPECT_EQ(std::tuple(setNameEnd("Level 2.5.thumb.bmp"), setNameEnd("a.level.b.map.c.level.gif"),
