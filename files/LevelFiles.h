@@ -15,9 +15,9 @@ namespace vortan {
 // times a PNG before a GIF before a BMP.
 
 // The base of the set for a name chosen in the save dialog. Only a picture's ending
-// (".bmp", ".png", ".gif") is taken off: the dialog adds none to a name that holds a dot ("Level 2.5"), and
-// cutting blindly would save over another level. Choosing a member of an existing set
-// saves over that set.
+// (".bmp", ".png", ".gif") is taken off: the dialog adds none to a name that holds a dot
+// ("Level 2.5"), and cutting blindly would save over another level. Choosing a member of
+// an existing set saves over that set, as BMP.
 QString saveBaseFor(const QString& chosenPath);
 // Writes the three pictures as one set, all or nothing. The thumbnail is asked for
 // after both layers are written. False, with *why naming the file and the reason.
