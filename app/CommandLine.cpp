@@ -36,6 +36,7 @@ class ConsoleDialogs : public UserDialogs {
     void beep() override {}
     void showNewLevel(NewLevelForm& form) override { form.cancel(); }
     void showOptions(OptionsForm& form) override { form.cancel(); }
+    void showResizeLevel(ResizeLevelForm& form) override { form.cancel(); }
     void openDocument(const QString&) override {}
 };
 

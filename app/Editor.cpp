@@ -19,7 +19,8 @@ constexpr QSize kStartWindow{760, 573};
 
 Editor::Editor(UserDialogs& ui, EditorFolders folders, std::unique_ptr<RandomSource> random)
     : ui_(ui), folders_(std::move(folders)), random_(std::move(random)), gameFolder_(folders_.state),
-      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_), windowOuter_(kStartWindow),
+      newLevelForm_(ui, *random_, availableMemory()), optionsForm_(*random_),
+      resizeForm_(ui, availableMemory()), windowOuter_(kStartWindow),
       recovery_(
           ui, level_, view_,
           [this] { return busy() || input_.stroking() || QGuiApplication::mouseButtons() != Qt::NoButton; },
@@ -385,7 +386,36 @@ void Editor::pressOnBrush(Qt::MouseButton button, bool colourBrush) {
 }
 
 void Editor::undoOrRedo(bool redo) {
-    if (redo ? level_.redo() : level_.undo()) redrawViewport();
+    const QSize size = level_.size();
+    if (!(redo ? level_.redo() : level_.undo())) return;
+    if (level_.size() != size) return showNewSize({});
+    redrawViewport();
+}
+
+void Editor::resizeLevel() {
+    if (busy()) return;
+    CommandScope scope(*this);
+    input_.endStroke();
+    resizeForm_.begin(level_.size());
+    ui_.showResizeLevel(resizeForm_);
+    if (!resizeForm_.accepted()) return;
+    if (!level_.resize(resizeForm_.chosenSize(), resizeForm_.shift())) {
+        ui_.message("Resize Level", "There is not enough memory to resize the level.", MsgButtons::OK,
+                    MsgIcon::Exclamation);
+        return;
+    }
+    showNewSize(resizeForm_.shift());
+}
+
+void Editor::showNewSize(QPoint shift) {
+    // The part of the level on screen stays there.
+    const QPoint corner = view_.offset() + shift;
+    view_.fitNavigator(level_, view_.shownLayer());
+    layOut(windowOuter_);
+    view_.scrollTo(level_, float(corner.x()), float(corner.y()));
+    redrawViewport();
+    if (view_.shown() == View::Shown::Thumbnail) buildThumbnail();
+    emit controlsChanged();
 }
 
 void Editor::pressInNavigator(QPointF at) {

@@ -106,6 +106,8 @@ class Editor : public QObject {
     void exportToGame();
     void levelToMap();
     void renameLevel();
+    // Ctrl+R: a new width and height, the level kept at one of nine places; one step.
+    void resizeLevel();
     void showHelp();
     void showView(View::Shown shown);
     void setZoomed(bool zoomed);
@@ -176,6 +178,9 @@ class Editor : public QObject {
     void makeEmptyLevel(int width, int height);
     void recoverLevel(const RecoveredLevel& level);
     void undoOrRedo(bool redo);
+    // The level took another size: the navigator, the layout and the scroll follow; the
+    // level's content moved by `shift`.
+    void showNewSize(QPoint shift);
     void brushChanged();
     void focusViewportIfAllowed();
     // The viewport painted anew from the level, without the preview.
@@ -197,6 +202,7 @@ class Editor : public QObject {
     SharedDialog dialog_;
     NewLevelForm newLevelForm_;
     OptionsForm optionsForm_;
+    ResizeLevelForm resizeForm_;
     Controls controls_;
     std::function<void()> yieldHook_;
     QSize windowOuter_;

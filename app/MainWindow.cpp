@@ -155,6 +155,7 @@ MainWindow::MainWindow(Editor& editor) : editor_(editor) {
     const std::pair<QKeySequence, std::function<void()>> keys[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { newButton->click(); }},
         {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { loadButton->click(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_R), [this] { editor_.resizeLevel(); }},
         {QKeySequence(Qt::Key_F1), [this] { helpButton->click(); }},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }}};
     for (const auto& [sequence, action] : keys)

@@ -124,6 +124,11 @@ void QtUserDialogs::showOptions(OptionsForm& form) {
     dialog.exec();
 }
 
+void QtUserDialogs::showResizeLevel(ResizeLevelForm& form) {
+    ResizeLevelDialog dialog(form, parent_);
+    dialog.exec();
+}
+
 void QtUserDialogs::openDocument(const QString& path) {
     // The desktop's opener runs on its own. Without one that works (no browser, no
     // xdg-open) the page shows in a window of ours, so Help always opens.

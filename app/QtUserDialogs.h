@@ -19,6 +19,7 @@ class QtUserDialogs : public UserDialogs {
     void beep() override;
     void showNewLevel(NewLevelForm& form) override;
     void showOptions(OptionsForm& form) override;
+    void showResizeLevel(ResizeLevelForm& form) override;
     void openDocument(const QString& path) override;
 
     // The help page in a window of the editor's own; the one open already when there is one.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <future>
 #include <map>
+#include <optional>
 
 namespace vortan {
 
@@ -33,6 +34,10 @@ class History::Step : public QUndoCommand {
         count();
         packLater();
     }
+    Step(History& history, const QString& text, std::array<Picture, 2> layers)
+        : QUndoCommand(text), history_(history), layers_(std::move(layers)) {
+        count();
+    }
     ~Step() override { letGo(); }
 
     // The step is done already when it is pushed.
@@ -50,8 +55,13 @@ class History::Step : public QUndoCommand {
         QRect a;
         for (const Tile& t : tiles())
             a |= t.area;
+        if (layers_)
+            for (size_t i = 0; i < 2; ++i)
+                a |= (*layers_)[i].image().rect() | history_.layers_[i]->image().rect();
         return a;
     }
+    // The layers replaced whole: no tiles to go back to a mark by.
+    bool replaces() const { return layers_.has_value(); }
     // The bytes of a step still being packed, counted as taken; 0 once packed.
     qint64 bytesWhilePacking() {
         if (!packing_.valid()) return 0;
@@ -74,12 +84,19 @@ class History::Step : public QUndoCommand {
         bytes_ = 0;
         tiles_.clear();
         tiles_.shrink_to_fit();
+        layers_.reset();
         letGone_ = true;
     }
 
   private:
     void swap() {
         settle();
+        if (layers_) {
+            for (size_t i = 0; i < 2; ++i)
+                history_.layers_[i]->swapPixels((*layers_)[i]);
+            count();
+            return;
+        }
         for (Tile& t : tiles_) {
             Picture& layer = *history_.layers_[size_t(t.layer)];
             TileCopy now = TileCopy::of(layer.image(), t.area, false);
@@ -108,6 +125,9 @@ class History::Step : public QUndoCommand {
         qint64 bytes = 0;
         for (const Tile& t : tiles_)
             bytes += t.bytes();
+        if (layers_)
+            for (const Picture& layer : *layers_)
+                bytes += layer.image().sizeInBytes();
         history_.bytes_ += bytes - bytes_;
         // The pixels as taken are freed: given back to the system with steps let go.
         history_.letGoSinceReturned_ += std::max<qint64>(bytes_ - bytes, 0);
@@ -116,6 +136,7 @@ class History::Step : public QUndoCommand {
 
     History& history_;
     std::vector<Tile> tiles_;
+    std::optional<std::array<Picture, 2>> layers_;
     std::future<void> packing_;
     qint64 bytes_ = 0;
     bool pushed_ = false;
@@ -247,6 +268,12 @@ void History::clear() {
     letGoSinceReturned_ = 0; // the level's replacement gives everything back at once
 }
 
+void History::pushReplacement(const QString& text, std::array<Picture, 2> before) {
+    end();
+    stack_.push(new Step(*this, text, std::move(before)));
+    keepWithinLimit();
+}
+
 void History::mark() {
     end();
     mark_ = stack_.index();
@@ -262,7 +289,7 @@ bool History::backToMark(QRect* area) {
     std::map<std::tuple<int, int, int>, const Tile*> marked;
     for (int i = now - 1; i >= mark_; --i) {
         Step* step = stepAt(i);
-        if (step->letGone()) return false;
+        if (step->letGone() || step->replaces()) return false;
         for (const Tile& t : step->tiles())
             marked[{t.layer, t.area.y(), t.area.x()}] = &t;
     }

@@ -33,6 +33,9 @@ class History {
     QRect redo();
     // A fresh history: nothing to undo or redo, no mark.
     void clear();
+    // The layers were replaced whole (a new size): one step that keeps them as they were
+    // before, as whole pictures, and swaps them back on undo.
+    void pushReplacement(const QString& text, std::array<Picture, 2> before);
 
     // The state at the last press or view switch, which Backspace goes back to.
     void mark();

@@ -94,6 +94,25 @@ void LevelDocument::takeLayers(const QImage& colour, const QImage& map) {
     if (map.size() != colour.size()) matchSizeTo(kColourLayer);
 }
 
+bool LevelDocument::resize(QSize size, QPoint shift) {
+    const QSize before = this->size();
+    if (size == before && shift.isNull()) return true;
+    history_.end();
+    std::array<Picture, 2> was = layers_;
+    for (size_t i = 0; i < 2; ++i)
+        if (!layers_[i].reframe(size, shift)) {
+            for (size_t j = 0; j < i; ++j) // the first layer back as it was
+                layers_[j].swapPixels(was[j]);
+            return false;
+        }
+    history_.pushReplacement("Resize Level", std::move(was));
+    changed_ = {};
+    if (size != before) emit sizeChanged(size);
+    emit areaChanged(QRect(QPoint(0, 0), size));
+    setModified(true);
+    return true;
+}
+
 QRect LevelDocument::stampReach(const Picture& mask, const Picture* colourBrush,
                                 const Picture* materialBrush) {
     int left = mask.width(), right = -1, top = mask.height(), bottom = -1;
@@ -256,14 +275,20 @@ void LevelDocument::announceAfterHistory(const QRect& area) {
 
 bool LevelDocument::undo() {
     if (!history_.canUndo()) return false;
-    announceAfterHistory(history_.undo());
+    const QSize before = size();
+    const QRect area = history_.undo();
+    if (size() != before) emit sizeChanged(size());
+    announceAfterHistory(area);
     setModified(true);
     return true;
 }
 
 bool LevelDocument::redo() {
     if (!history_.canRedo()) return false;
-    announceAfterHistory(history_.redo());
+    const QSize before = size();
+    const QRect area = history_.redo();
+    if (size() != before) emit sizeChanged(size());
+    announceAfterHistory(area);
     setModified(true);
     return true;
 }

@@ -60,6 +60,11 @@ class LevelDocument : public QObject, private Picture::Watcher {
     void matchSizeTo(int index);
     // Both layers exactly these pixels (a recovered copy).
     void takeLayers(const QImage& colour, const QImage& map);
+    // Resize Level: both layers take the new size, the level moved by `shift` within it
+    // (cut where it leaves), new area black in the colour layer and nothing in the map. One
+    // step of the history, which undo takes back whole. False, changing nothing, when
+    // memory runs out.
+    bool resize(QSize size, QPoint shift);
 
     // --- edits: each is part of the open history step --------------------------------
     // The brush square at level corner `at`: the mask cuts the shape out of both layers,

@@ -37,6 +37,13 @@ class Picture {
     QSize size() const { return image_.size(); }
     // What was drawn stays at the top left; new area takes the background colour.
     void resize(int width, int height);
+    // A new size, what was drawn moved by `shift` (cut where it leaves the picture), new
+    // area black; the background picture that clear() brings back moves with it. Nothing
+    // is told to the watcher. False, changing nothing, when memory runs out.
+    bool reframe(QSize size, QPoint shift);
+    // Swaps pixels, background picture and background colour with another picture; each
+    // keeps its watcher and sizing.
+    void swapPixels(Picture& other);
 
     Colour background() const { return background_; }
     void setBackground(Colour c) { background_ = c; }
@@ -120,9 +127,9 @@ class Picture {
 };
 
 // Block transfers of the w x h rectangle of src at (sx, sy) to dst at (dx, dy), two
-// different pictures. Pixels outside either picture are left alone. A brush is stamped in two: maskRect cuts its
-// shape out (AND with a mask black on the shape, white around it), paintRect lays its
-// colours in (OR, black adding nothing).
+// different pictures. Pixels outside either picture are left alone. A brush is stamped in two: maskRect cuts
+// its shape out (AND with a mask black on the shape, white around it), paintRect lays its colours in (OR,
+// black adding nothing).
 void maskRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
 void paintRect(Picture& dst, int dx, int dy, int w, int h, const Picture& src, int sx, int sy);
 // Copies the sw x sh rectangle of src enlarged to dw x dh; the editor only enlarges by

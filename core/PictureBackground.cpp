@@ -45,6 +45,62 @@ const TileCopy* Picture::backgroundTakenNow(const QRect& tile) const {
     return copy.size() == tile.size() ? &copy : nullptr;
 }
 
+namespace {
+// `from` moved by `shift` into a black picture of `size`; null when memory runs out.
+QImage shifted(const QImage& from, QSize size, QPoint shift) {
+    QImage to(size, QImage::Format_RGB32);
+    if (to.isNull()) return to;
+    to.fill(0xFF000000u);
+    to.setDotsPerMeterX(from.dotsPerMeterX());
+    to.setDotsPerMeterY(from.dotsPerMeterY());
+    const QRect onBoth = QRect(shift, from.size()) & to.rect();
+    for (int y = onBoth.top(); y <= onBoth.bottom(); ++y)
+        std::memcpy(to.scanLine(y) + onBoth.left() * 4,
+                    from.constScanLine(y - shift.y()) + (onBoth.left() - shift.x()) * 4,
+                    size_t(onBoth.width()) * 4);
+    return to;
+}
+} // namespace
+
+bool Picture::reframe(QSize size, QPoint shift) {
+    QImage pixels = shifted(image_, size, shift);
+    if (pixels.isNull()) return false;
+    if (!kept_) {
+        image_ = std::move(pixels);
+        return true;
+    }
+    // The background as clear() would bring it back, moved the same way.
+    Picture background = *this;
+    background.watcher_ = nullptr;
+    background.clear();
+    QImage moved = shifted(background.image_, size, shift);
+    if (moved.isNull()) return false;
+    // It shows where the pixels still match it; a tile that differs keeps its copy.
+    image_ = std::move(moved);
+    keepBackground(image_.rect());
+    constexpr int side = TileCopy::kSide;
+    for (int y = 0; y < size.height(); y += side)
+        for (int x = 0; x < size.width(); x += side) {
+            const QRect tile = QRect(x, y, side, side) & image_.rect();
+            bool same = true;
+            for (int r = tile.top(); r <= tile.bottom() && same; ++r)
+                same = std::memcmp(image_.constScanLine(r) + x * 4, pixels.constScanLine(r) + x * 4,
+                                   size_t(tile.width()) * 4) == 0;
+            if (same) continue;
+            keepBackgroundUnder(tile);
+            for (int r = tile.top(); r <= tile.bottom(); ++r)
+                std::memcpy(image_.scanLine(r) + x * 4, pixels.constScanLine(r) + x * 4,
+                            size_t(tile.width()) * 4);
+        }
+    return true;
+}
+
+void Picture::swapPixels(Picture& other) {
+    std::swap(image_, other.image_);
+    std::swap(kept_, other.kept_);
+    std::swap(background_, other.background_);
+}
+
 void Picture::keepAsBackground() {
     keepBackground(image_.rect());
 }

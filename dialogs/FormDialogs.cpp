@@ -1,9 +1,11 @@
 #include "dialogs/FormDialogs.h"
 
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QToolButton>
 
 namespace vortan {
 
@@ -24,6 +26,14 @@ QPushButton* button(QWidget* parent, const char* caption, QRect geometry) {
 
 void label(QWidget* parent, const char* text, QRect geometry) {
     (new QLabel(text, parent))->setGeometry(geometry);
+}
+
+// The size on white, yellow or red, as its form says.
+void showSizeColour(QLineEdit* field, Colour c) {
+    field->setStyleSheet(QString("QLineEdit { background: rgb(%1, %2, %3); color: black; }")
+                             .arg(redOf(c))
+                             .arg(greenOf(c))
+                             .arg(blueOf(c)));
 }
 
 void fixedDialog(QDialog* d, const char* title) {
@@ -98,11 +108,7 @@ void NewLevelDialog::sync() {
     if (widthEdit->text() != form_.widthText()) widthEdit->setText(form_.widthText());
     if (heightEdit->text() != form_.heightText()) heightEdit->setText(form_.heightText());
     sizeField->setText(form_.sizeText());
-    const Colour c = form_.sizeBackground();
-    sizeField->setStyleSheet(QString("QLineEdit { background: rgb(%1, %2, %3); color: black; }")
-                                 .arg(redOf(c))
-                                 .arg(greenOf(c))
-                                 .arg(blueOf(c)));
+    showSizeColour(sizeField, form_.sizeBackground());
 }
 
 void NewLevelDialog::showEvent(QShowEvent* event) {
@@ -113,6 +119,86 @@ void NewLevelDialog::showEvent(QShowEvent* event) {
 }
 
 void NewLevelDialog::reject() {
+    form_.cancel();
+    QDialog::reject();
+}
+
+ResizeLevelDialog::ResizeLevelDialog(ResizeLevelForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+    fixedDialog(this, "Resize Level");
+    okButton = button(this, "OK", {312, 8, 81, 25});
+    okButton->setDefault(true);
+    cancelButton = button(this, "Cancel", {312, 40, 81, 25});
+    label(this, "Width", {8, 8, 33, 17});
+    label(this, "Height", {56, 8, 33, 17});
+    label(this, "Size", {112, 8, 25, 17});
+    widthEdit = field(this, {8, 24, 41, 19});
+    heightEdit = field(this, {56, 24, 41, 19});
+    sizeField = field(this, {112, 24, 57, 19});
+    sizeField->setEnabled(false);
+    auto* now = new QLabel(QString("The level is %1 x %2 pixels.")
+                               .arg(form.currentSize().width())
+                               .arg(form.currentSize().height()),
+                           this);
+    now->setGeometry(8, 56, 180, 17);
+    label(this, "The level stays at", {192, 8, 110, 17});
+    label(this, "Computers with a 2MB graphics card,", {8, 96, 225, 17});
+    label(this, "can get performance problems if Size is much over 900000.", {8, 112, 313, 17});
+    auto* anchors = new QButtonGroup(this);
+    const char* arrows[9] = {"\u2196", "\u2191", "\u2197", "\u2190", "\u25CF",
+                             "\u2192", "\u2199", "\u2193", "\u2198"};
+    const char* places[9] = {"top left", "top",         "top right", "left",        "the middle",
+                             "right",    "bottom left", "bottom",    "bottom right"};
+    for (int i = 0; i < 9; ++i) {
+        QToolButton* b = anchorButtons[i] = new QToolButton(this);
+        b->setGeometry(192 + 22 * (i % 3), 26 + 22 * (i / 3), 21, 21);
+        b->setText(QString::fromUtf8(arrows[i]));
+        b->setCheckable(true);
+        b->setToolTip(
+            QString("Keep the level at the %1; new area is black, with no material").arg(places[i]));
+        anchors->addButton(b, i);
+    }
+    setTabOrder(okButton, cancelButton);
+    setTabOrder(cancelButton, widthEdit);
+    setTabOrder(widthEdit, heightEdit);
+    setTabOrder(heightEdit, anchorButtons[0]);
+
+    connect(widthEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
+        form_.setWidthText(t);
+        sync();
+    });
+    connect(heightEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
+        form_.setHeightText(t);
+        sync();
+    });
+    connect(anchors, &QButtonGroup::idClicked, this, [this](int id) { form_.setAnchor(id); });
+    connect(okButton, &QPushButton::clicked, this, [this] {
+        if (form_.accept()) accept();
+    });
+    connect(cancelButton, &QPushButton::clicked, this, &ResizeLevelDialog::reject);
+    form_.onSizeShown([this] { sync(); });
+    sync();
+}
+
+ResizeLevelDialog::~ResizeLevelDialog() {
+    form_.onSizeShown({});
+}
+
+void ResizeLevelDialog::sync() {
+    const QSignalBlocker b1(widthEdit), b2(heightEdit);
+    if (widthEdit->text() != form_.widthText()) widthEdit->setText(form_.widthText());
+    if (heightEdit->text() != form_.heightText()) heightEdit->setText(form_.heightText());
+    sizeField->setText(form_.sizeText());
+    showSizeColour(sizeField, form_.sizeBackground());
+    anchorButtons[form_.anchor()]->setChecked(true);
+}
+
+void ResizeLevelDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    widthEdit->setFocus();
+    widthEdit->selectAll();
+}
+
+void ResizeLevelDialog::reject() {
     form_.cancel();
     QDialog::reject();
 }

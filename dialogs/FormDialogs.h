@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace vortan {
 
@@ -27,6 +28,28 @@ class NewLevelDialog : public QDialog {
   private:
     void sync();
     NewLevelForm& form_;
+};
+
+// The Resize Level dialog on screen: width, height and size as in New, and nine buttons
+// that choose where the level stays.
+class ResizeLevelDialog : public QDialog {
+    Q_OBJECT
+  public:
+    ResizeLevelDialog(ResizeLevelForm& form, QWidget* parent);
+    ~ResizeLevelDialog() override;
+
+    QLineEdit *widthEdit, *heightEdit, *sizeField;
+    QToolButton* anchorButtons[9];
+    QPushButton *okButton, *cancelButton;
+
+    void reject() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void sync();
+    ResizeLevelForm& form_;
 };
 
 // The Options dialog on screen.

@@ -24,22 +24,28 @@ constexpr double kGameLimit = 2097152; // the game loads no level of 2 MB or mor
 
 } // namespace
 
-NewLevelForm::NewLevelForm(UserDialogs& ui, RandomSource& random, qint64 memory)
-    : ui_(ui), random_(random), memory_(memory) {
+LevelSizeFields::LevelSizeFields(UserDialogs& ui, qint64 memory, QString title)
+    : ui_(ui), memory_(memory), title_(std::move(title)) {
     sizeChanged();
 }
 
-void NewLevelForm::setWidthText(const QString& text) {
+void LevelSizeFields::setWidthText(const QString& text) {
     width_ = text;
     sizeChanged();
 }
 
-void NewLevelForm::setHeightText(const QString& text) {
+void LevelSizeFields::setHeightText(const QString& text) {
     height_ = text;
     sizeChanged();
 }
 
-void NewLevelForm::sizeChanged() {
+void LevelSizeFields::showSize(QSize size) {
+    width_ = QString::number(size.width());
+    height_ = QString::number(size.height());
+    sizeChanged(false);
+}
+
+void LevelSizeFields::sizeChanged(bool warn) {
     const QString size = spacedNumber(leadingValue(width_) * leadingValue(height_));
     if (size == size_) return;
     size_ = size;
@@ -47,10 +53,13 @@ void NewLevelForm::sizeChanged() {
     sizeBackground_ = n >= kGameLimit ? rgb(255, 0, 0) : n > 900000 ? rgb(255, 255, 0) : kWhite;
     // The field shows the size that the warning is about while the warning is up.
     if (sizeShown_) sizeShown_();
-    if (n >= kGameLimit)
+    if (n >= kGameLimit && warn)
         ui_.message("Level to large!", "VORTAN will not load levels larger than 2MB!", MsgButtons::OKCancel,
                     MsgIcon::None);
 }
+
+NewLevelForm::NewLevelForm(UserDialogs& ui, RandomSource& random, qint64 memory)
+    : LevelSizeFields(ui, memory, "New Level"), random_(random) {}
 
 void NewLevelForm::pickRandomName() {
     name_ = randomName(random_);
@@ -64,15 +73,15 @@ void NewLevelForm::pickRandomSize() {
         setWidthText(spacedNumber(std::floor(double(r1) * 1400.0 + 640.0)));
         const float r2 = random_.rnd();
         setHeightText(spacedNumber(std::floor(double(r2) * 640.0 + 480.0)));
-    } while (leadingValue(width_) * leadingValue(height_) >= 2000000);
+    } while (leadingValue(widthText()) * leadingValue(heightText()) >= 2000000);
 }
 
-bool NewLevelForm::refuse(const QString& text) {
-    ui_.message("New Level", text, MsgButtons::OK, MsgIcon::Exclamation);
-    return false;
+std::nullopt_t LevelSizeFields::refuse(const QString& text) {
+    ui_.message(title_, text, MsgButtons::OK, MsgIcon::Exclamation);
+    return std::nullopt;
 }
 
-bool NewLevelForm::accept() {
+std::optional<QSize> LevelSizeFields::chosenSize() {
     const int64_t w = sizeValue(width_), h = sizeValue(height_);
     if (w == 0) return refuse("The width must be a number of pixels, 1 or more.");
     if (h == 0) return refuse("The height must be a number of pixels, 1 or more.");
@@ -82,9 +91,37 @@ bool NewLevelForm::accept() {
                               "Try a smaller width or height.")
                           .arg(w)
                           .arg(h));
-    chosenSize_ = QSize(int(w), int(h));
+    return QSize(int(w), int(h));
+}
+
+bool NewLevelForm::accept() {
+    const std::optional<QSize> size = LevelSizeFields::chosenSize();
+    if (!size) return false;
+    chosenSize_ = *size;
     accepted_ = true;
     return true;
+}
+
+void ResizeLevelForm::begin(QSize current) {
+    current_ = current;
+    accepted_ = false;
+    showSize(current); // the level has this size already: no warning about it
+}
+
+bool ResizeLevelForm::accept() {
+    const std::optional<QSize> size = LevelSizeFields::chosenSize();
+    if (!size) return false;
+    chosenSize_ = *size;
+    accepted_ = true;
+    return true;
+}
+
+QPoint ResizeLevelForm::shift() const {
+    // Halves taken towards zero: growing by 3 adds 1 on the left and 2 on the right,
+    // shrinking by 3 takes 1 from the left and 2 from the right.
+    auto along = [](int place, int grown) { return place == 0 ? 0 : place == 1 ? grown / 2 : grown; };
+    return {along(anchor_ % 3, chosenSize_.width() - current_.width()),
+            along(anchor_ / 3, chosenSize_.height() - current_.height())};
 }
 
 QString NewLevelForm::chosenName() const {

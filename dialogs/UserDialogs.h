@@ -8,6 +8,7 @@ namespace vortan {
 
 class NewLevelForm;
 class OptionsForm;
+class ResizeLevelForm;
 
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Exclamation, Critical };
@@ -47,6 +48,7 @@ class UserDialogs {
     // what was chosen.
     virtual void showNewLevel(NewLevelForm& form) = 0;
     virtual void showOptions(OptionsForm& form) = 0;
+    virtual void showResizeLevel(ResizeLevelForm& form) = 0;
     // Opens a document with the desktop's program for it, without waiting.
     virtual void openDocument(const QString& path) = 0;
 };

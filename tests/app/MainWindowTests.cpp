@@ -200,16 +200,23 @@ TEST_F(Window, NothingElseTakesInputWhileACommandRuns) {
     EXPECT_EQ(e.ui.dialogsShown.size(), 1u); // the export's own dialog, no colour or brush dialog
 }
 
-// Ctrl+N, Ctrl+O and F1 do what their buttons do; Ctrl+Q asks about unsaved work, kept by Cancel.
+// Ctrl+N, Ctrl+O and F1 do what their buttons do, Ctrl+R resizes; Ctrl+Q asks about unsaved
+// work, kept by Cancel.
 TEST_F(Window, ShortcutsStartNewLoadHelpAndClosing) {
     e.level().setModified(true);
     e.ui.answers = {MsgAnswer::No, MsgAnswer::No, MsgAnswer::Cancel};
     e.ui.newLevelScripts = {[](NewLevelForm& f) { f.cancel(); }};
+    e.ui.resizeScripts = {[](ResizeLevelForm& f) {
+        f.setWidthText("900");
+        f.accept();
+    }};
     e.ui.choices = {std::nullopt};
-    for (const QKeyCombination key :
-         {Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, QKeyCombination(Qt::Key_F1), Qt::CTRL | Qt::Key_Q})
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_O, QKeyCombination(Qt::Key_F1),
+                                      Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_Q})
         QTest::keyClick(w.viewport, key.key(), key.keyboardModifiers());
-    EXPECT_TRUE(e.ui.answers.empty() && e.ui.newLevelScripts.empty() && e.ui.choices.empty());
+    EXPECT_TRUE(e.ui.answers.empty() && e.ui.newLevelScripts.empty() && e.ui.choices.empty() &&
+                e.ui.resizeScripts.empty());
+    EXPECT_EQ(e.level().size(), QSize(900, 669));
     EXPECT_EQ(std::pair(e.ui.openedDocuments.size(), w.isVisible()), std::pair(size_t(1), true));
 }
 
@@ -271,6 +278,22 @@ TEST(QtDialogs, HelpOpensWithoutABrowserAndFiltersBecomeQtNameFilters) {
               QStringList{"Pictures (*.bmp *.gif)"});
     EXPECT_EQ(QtUserDialogs::nameFilters("Level|*.level.bmp|All|*.*"),
               (QStringList{"Level (*.level.bmp)", "All (*.*)"}));
+}
+
+TEST(FormDialogs, ResizeLevelTakesTheSizeAndTheAnchor) {
+    ScriptedDialogs ui;
+    ResizeLevelForm form(ui, 24ll << 30);
+    form.begin({821, 669});
+    ResizeLevelDialog d(form, nullptr);
+    d.show();
+    EXPECT_EQ(std::tuple(d.windowTitle(), d.size(), d.sizeField->text(), d.anchorButtons[4]->isChecked()),
+              std::tuple(QString("Resize Level"), QSize(402, 213), QString(" 549249"), true));
+    type({{d.widthEdit, "1000"}, {d.heightEdit, "700"}});
+    d.anchorButtons[8]->click();
+    EXPECT_EQ(d.sizeField->text(), " 700000");
+    d.okButton->click();
+    EXPECT_TRUE(!d.isVisible() && form.accepted());
+    EXPECT_EQ(std::pair(form.chosenSize(), form.shift()), std::pair(QSize(1000, 700), QPoint(179, 31)));
 }
 
 TEST(FormDialogs, ShowTheFormsAndHandThemTheEdits) {

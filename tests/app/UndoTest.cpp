@@ -201,3 +201,73 @@ TEST(Undo, OnlyWhatChangedIsRepaintedAndTheWheelScrolls) {
         EXPECT_EQ(QPoint(e->view().xOffset(), e->view().yOffset()), QPoint(x, y));
     }
 }
+
+// Resize Level at every anchor, larger and smaller: the level moved into black and nothing,
+// one step that undo takes back exactly and redo brings again; the navigator, the thumbnail
+// and the unsaved mark follow, and Level -> Map keeps the loaded map where the level went.
+TEST(Undo, ResizeLevelAtEveryAnchorIsOneStep) {
+    TestEditor e(30, 20);
+    auto colourOf = [](int x, int y) { return rgb(x * 8 + 1, y * 12 + 1, 77); };
+    auto materialOf = [](int x, int y) { return (x + y) % 3 ? kWall : rgb(0, 0, 255); };
+    e.level().loadLayer(LevelDocument::kColourLayer, imageFrom(30, 20, colourOf));
+    e.level().loadLayer(LevelDocument::kMaterialMap, imageFrom(30, 20, materialOf));
+    e.level().setModified(false);
+    const Layers before = layersOf(e.level());
+    for (auto [size, columns, rows] : {std::tuple{QSize(37, 25), std::array{0, 3, 7}, std::array{0, 2, 5}},
+                                       {QSize(23, 14), std::array{0, -3, -7}, std::array{0, -3, -6}}})
+        for (int anchor = 0; anchor < 9; ++anchor) {
+            e.ui.resizeScripts = {[&](ResizeLevelForm& f) {
+                EXPECT_EQ(f.widthText(), "30");
+                f.setWidthText(QString::number(size.width()));
+                f.setHeightText(QString::number(size.height()));
+                f.setAnchor(anchor);
+                f.accept();
+            }};
+            e->resizeLevel();
+            const QPoint shift(columns[size_t(anchor % 3)], rows[size_t(anchor / 3)]);
+            auto from = [&](int x, int y, auto of, Colour outside) {
+                const int ox = x - shift.x(), oy = y - shift.y();
+                return ox >= 0 && oy >= 0 && ox < 30 && oy < 20 ? of(ox, oy) : outside;
+            };
+            ASSERT_EQ(e.level().size(), size);
+            EXPECT_TRUE(pixelsAre(e.colour(), [&](int x, int y) { return from(x, y, colourOf, kBlack); }));
+            EXPECT_TRUE(pixelsAre(e.map(), [&](int x, int y) { return from(x, y, materialOf, kBlack); }));
+            // One step, in place of the one undone before.
+            EXPECT_EQ(std::pair(e.level().history().steps(), e.level().isModified()), std::pair(1, true));
+            const Layers after = layersOf(e.level());
+            e.key(Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_TRUE(hasLayers(e.level(), before)) << anchor;
+            e.key(Qt::Key_Y, Qt::ControlModifier);
+            EXPECT_TRUE(hasLayers(e.level(), after)) << anchor;
+            e.key(Qt::Key_Z, Qt::ControlModifier);
+        }
+    // The navigator takes the new proportions; the thumbnail shows the new level.
+    e.ui.resizeScripts = {[](ResizeLevelForm& f) {
+        f.setWidthText("60");
+        f.setAnchor(8);
+        f.accept();
+    }};
+    const int navigatorHeight = e->view().navigator().height();
+    e->resizeLevel();
+    EXPECT_LT(e->view().navigator().height(), navigatorHeight);
+    e->showView(View::Shown::Thumbnail);
+    const QImage thumbnail = e->view().thumbnail().image();
+    e->showView(View::Shown::Level);
+    // Level -> Map clears to the loaded map, moved with the level: wall where it was wall.
+    e.colour().fillRect(0, 0, 59, 19, kBlack);
+    e->levelToMap();
+    EXPECT_TRUE(pixelsAre(e.map(), [&](int x, int y) { return x < 30 ? kBlack : materialOf(x - 30, y); }));
+    // Cancel changes nothing.
+    const Layers now = layersOf(e.level());
+    e.ui.resizeScripts = {[](ResizeLevelForm& f) {
+        f.setWidthText("5");
+        f.cancel();
+    }};
+    e->resizeLevel();
+    EXPECT_TRUE(hasLayers(e.level(), now));
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    e.key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(hasLayers(e.level(), before));
+    EXPECT_FALSE(thumbnail.isNull());
+}

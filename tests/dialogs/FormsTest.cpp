@@ -79,3 +79,34 @@ TEST_F(NewLevelDialog, OkRefusesSizesThatMakeNoLevel) {
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(largestLevel(24ll << 30, History::kDefaultLimit), kMaxPicturePixels); // 8192 x 8192 here
 }
+
+// Resize Level starts from the level's size without a warning, warns and refuses as New
+// does, and places the level by its anchor: halves towards zero, the odd pixel right and down.
+TEST(ResizeLevelForm, StartsAtTheLevelsSizeAndPlacesItByTheAnchor) {
+    ScriptedDialogs ui;
+    ui.answers = {MsgAnswer::OK, MsgAnswer::OK};
+    ResizeLevelForm form{ui, 24ll << 30};
+    form.begin({3000, 1000});
+    EXPECT_EQ(std::tuple(form.widthText(), form.heightText(), form.sizeBackground(), ui.messages.size(),
+                         form.anchor()),
+              std::tuple(QString("3000"), QString("1000"), rgb(255, 0, 0), size_t(0), 4));
+    form.setHeightText("1001");
+    form.setWidthText("0");
+    EXPECT_FALSE(form.accept() || form.accepted());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].title, "Level to large!");
+    EXPECT_EQ(ui.messages[1].title + "|" + ui.messages[1].text,
+              "Resize Level|The width must be a number of pixels, 1 or more.");
+    form.begin({30, 20});
+    for (auto [w, h, shifts] : {std::tuple{"37", "25", std::array{QPoint(0, 0), QPoint(3, 2), QPoint(7, 5)}},
+                                {"23", "14", std::array{QPoint(0, 0), QPoint(-3, -3), QPoint(-7, -6)}}}) {
+        form.setWidthText(w);
+        form.setHeightText(h);
+        ASSERT_TRUE(form.accept());
+        for (int anchor = 0; anchor < 9; ++anchor) {
+            form.setAnchor(anchor);
+            EXPECT_EQ(form.shift(), QPoint(shifts[size_t(anchor % 3)].x(), shifts[size_t(anchor / 3)].y()))
+                << w;
+        }
+    }
+}

@@ -46,4 +46,8 @@ void ScriptedDialogs::showOptions(OptionsForm& form) {
     next(optionsScripts, "Options dialog").value_or([](OptionsForm& f) { f.cancel(); })(form);
 }
 
+void ScriptedDialogs::showResizeLevel(ResizeLevelForm& form) {
+    next(resizeScripts, "Resize Level dialog").value_or([](ResizeLevelForm& f) { f.cancel(); })(form);
+}
+
 } // namespace vortan::test

@@ -31,6 +31,7 @@ class ScriptedDialogs : public UserDialogs {
     // What the user does in each showing of a modal dialog, in turn.
     std::deque<std::function<void(NewLevelForm&)>> newLevelScripts;
     std::deque<std::function<void(OptionsForm&)>> optionsScripts;
+    std::deque<std::function<void(ResizeLevelForm&)>> resizeScripts;
 
     std::vector<Message> messages; // every message shown
     // Looks at the screen while a message is up, before it is answered.
@@ -46,6 +47,7 @@ class ScriptedDialogs : public UserDialogs {
     void beep() override { ++beeps; }
     void showNewLevel(NewLevelForm& form) override;
     void showOptions(OptionsForm& form) override;
+    void showResizeLevel(ResizeLevelForm& form) override;
     void openDocument(const QString& path) override { openedDocuments.push_back(path); }
 
   private:
