@@ -44,7 +44,7 @@ class UserDialogs {
     virtual bool chooseColour(DialogSettings& settings) = 0;
     // The system beep that tells the user a level is in the game.
     virtual void beep() = 0;
-    // The two modal dialogs. Each returns when the user has closed it; the form holds
+    // The three modal dialogs. Each returns when the user has closed it; the form holds
     // what was chosen.
     virtual void showNewLevel(NewLevelForm& form) = 0;
     virtual void showOptions(OptionsForm& form) = 0;
