@@ -39,7 +39,9 @@ double threadSeconds() {
 }
 
 int benchIterations() {
-    return qEnvironmentVariableIntValue("VORTAN_BENCH_ITERATIONS") > 0 ? qEnvironmentVariableIntValue("VORTAN_BENCH_ITERATIONS") : 16;
+    return qEnvironmentVariableIntValue("VORTAN_BENCH_ITERATIONS") > 0
+               ? qEnvironmentVariableIntValue("VORTAN_BENCH_ITERATIONS")
+               : 16;
 }
 
 int sideOf(const benchmark::State& state) {

@@ -46,18 +46,25 @@ const TileCopy* Picture::backgroundTakenNow(const QRect& tile) const {
 }
 
 namespace {
-// `from` moved by `shift` into a black picture of `size`; null when memory runs out.
+// `from` moved by `shift` into a black picture of `size`; null when memory runs out. Each
+// row is written once: black only where the level does not reach.
 QImage shifted(const QImage& from, QSize size, QPoint shift) {
     QImage to(size, QImage::Format_RGB32);
     if (to.isNull()) return to;
-    to.fill(0xFF000000u);
     to.setDotsPerMeterX(from.dotsPerMeterX());
     to.setDotsPerMeterY(from.dotsPerMeterY());
     const QRect onBoth = QRect(shift, from.size()) & to.rect();
-    for (int y = onBoth.top(); y <= onBoth.bottom(); ++y)
-        std::memcpy(to.scanLine(y) + onBoth.left() * 4,
-                    from.constScanLine(y - shift.y()) + (onBoth.left() - shift.x()) * 4,
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(to.scanLine(y));
+        if (y < onBoth.top() || y > onBoth.bottom()) {
+            std::fill_n(row, size.width(), 0xFF000000u);
+            continue;
+        }
+        std::fill(row, row + onBoth.left(), 0xFF000000u);
+        std::memcpy(row + onBoth.left(), from.constScanLine(y - shift.y()) + (onBoth.left() - shift.x()) * 4,
                     size_t(onBoth.width()) * 4);
+        std::fill(row + onBoth.left() + onBoth.width(), row + size.width(), 0xFF000000u);
+    }
     return to;
 }
 } // namespace
