@@ -14,6 +14,10 @@ if [[ -d "$scratch/build" ]]; then
     git -C "$here" ls-files | while IFS= read -r f; do
         cmp -s "$here/$f" "$scratch/$f" || (cd "$here" && cp --parents "$f" "$scratch")
     done
+    # Test pictures renamed or removed since would still be found by the suites.
+    (cd "$scratch" && find tests/data -type f -print0) | while IFS= read -r -d '' f; do
+        [[ -e "$here/$f" ]] || rm -- "$scratch/$f"
+    done
 else
     rm -rf "$scratch" && mkdir -p "$scratch"
     git -C "$here" ls-files -z | (cd "$here" && xargs -0 cp --parents -t "$scratch")

@@ -366,6 +366,8 @@ TEST_F(Window, TheMaterialsBoxShowsTheMapOverTheColoursOnScreen) {
     EXPECT_EQ(shown(25, 50), qRgb(100, 100, 100)); // sampled at first: level row 101
     EXPECT_TRUE(QTest::qWaitFor([&] { return !e->view().makingReducedCopies(); }));
     EXPECT_EQ(std::pair(shown(25, 25), shown(25, 50)), std::pair(qRgb(178, 50, 50), qRgb(139, 75, 75)));
+    e.map().fillRect(20, 150, 200, 180, rgb(0, 0, 255)); // water, brought into the copies at once
+    EXPECT_EQ(shown(25, 80), qRgb(50, 50, 178));
     QTest::keyClick(w.viewport, Qt::Key_V);
     EXPECT_FALSE(w.materialsBox->isChecked());
     EXPECT_EQ(shown(25, 50), qRgb(100, 100, 100));
