@@ -187,6 +187,13 @@ TEST(LevelDocument, AnnouncesWhatChanged) {
     level.history().mark();
     level.history().begin("Paint");
     level.stamp({-2, 10}, mask, &brush, &brush); // cut at the edge
+    // Where only the material brush lays something in, that too is stamped and announced.
+    Picture keep(5, 5, kWhite), none(5, 5, kBlack), material(5, 5, kBlack);
+    material.setPixel(4, 4, kWater);
+    level.stamp({100, 100}, keep, &none, &material);
+    EXPECT_EQ(std::pair(level.materialMap().pixelAt(104, 104), areas.back()),
+              std::pair(kWater, QRect(104, 104, 1, 1)));
+    areas.pop_back();
     level.setPixels({299, 199}, kWhite, kWater);
     level.setPixels({300, 0}, kWhite, kWater); // off the level: nothing to announce
     level.history().end();
