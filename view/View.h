@@ -76,7 +76,7 @@ class View {
     void setMaterialsWanted(bool on);
     bool materialsShown() const { return materials_ && shown_ == Shown::Level; }
     int materialsOpacity() const { return kMaterialsOpacities[size_t(opacityStep_)]; }
-    // 25, 50, 75, then 25 again.
+    // On to the next of 25, 50 and 75 %, after 75 back to 25.
     void stepMaterialsOpacity();
 
     // --- the viewport ---------------------------------------------------------------

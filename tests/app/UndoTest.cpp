@@ -216,10 +216,10 @@ TEST(Undo, ResizeLevelAtEveryAnchorIsOneStep) {
     for (auto [size, columns, rows] : {std::tuple{QSize(37, 25), std::array{0, 3, 7}, std::array{0, 2, 5}},
                                        {QSize(23, 14), std::array{0, -3, -7}, std::array{0, -3, -6}}})
         for (int anchor = 0; anchor < 9; ++anchor) {
-            e.ui.resizeScripts = {[&](ResizeLevelForm& f) {
+            e.ui.resizeScripts = {[&, wanted = size](ResizeLevelForm& f) {
                 EXPECT_EQ(f.widthText(), "30");
-                f.setWidthText(QString::number(size.width()));
-                f.setHeightText(QString::number(size.height()));
+                f.setWidthText(QString::number(wanted.width()));
+                f.setHeightText(QString::number(wanted.height()));
                 f.setAnchor(anchor);
                 f.accept();
             }};
