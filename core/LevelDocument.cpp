@@ -268,17 +268,16 @@ void LevelDocument::drawFrame(Picture& layer, Colour c) {
     }
 }
 
-void LevelDocument::announceAfterHistory(const QRect& area) {
+void LevelDocument::announceAfterHistory(const QRect& area, QSize before) {
     changed_ = {};
+    if (size() != before) emit sizeChanged(size());
     if (!area.isEmpty()) emit areaChanged(area);
 }
 
 bool LevelDocument::undo() {
     if (!history_.canUndo()) return false;
     const QSize before = size();
-    const QRect area = history_.undo();
-    if (size() != before) emit sizeChanged(size());
-    announceAfterHistory(area);
+    announceAfterHistory(history_.undo(), before);
     setModified(true);
     return true;
 }
@@ -286,9 +285,7 @@ bool LevelDocument::undo() {
 bool LevelDocument::redo() {
     if (!history_.canRedo()) return false;
     const QSize before = size();
-    const QRect area = history_.redo();
-    if (size() != before) emit sizeChanged(size());
-    announceAfterHistory(area);
+    announceAfterHistory(history_.redo(), before);
     setModified(true);
     return true;
 }
@@ -296,7 +293,7 @@ bool LevelDocument::redo() {
 bool LevelDocument::backToMark() {
     QRect area;
     if (!history_.backToMark(&area)) return false;
-    announceAfterHistory(area);
+    announceAfterHistory(area, size());
     return true;
 }
 

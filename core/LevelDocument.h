@@ -127,7 +127,8 @@ class LevelDocument : public QObject, private Picture::Watcher {
     void aboutToChange(const Picture& picture, const QRect& area) override;
     // Tells what changed since the last announcement.
     void announce();
-    void announceAfterHistory(const QRect& area);
+    // After an undo, a redo or Backspace: a resize undone or redone gives another size.
+    void announceAfterHistory(const QRect& area, QSize before);
     void replaced(QSize before);
 
     std::array<Picture, 2> layers_;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <functional>
 
 namespace vortan {
 
@@ -36,6 +37,34 @@ void showSizeColour(QLineEdit* field, Colour c) {
                              .arg(blueOf(c)));
 }
 
+// What New Level and Resize Level say under the size.
+void sizeAdvice(QWidget* parent) {
+    label(parent, "Computers with a 2MB graphics card,", {8, 96, 225, 17});
+    label(parent, "can get performance problems if Size is much over 900000.", {8, 112, 313, 17});
+}
+
+// Typing into the width or height goes to the form, and `sync` shows the form again.
+void takeSizeEdits(QDialog* d, LevelSizeFields& form, QLineEdit* width, QLineEdit* height,
+                   const std::function<void()>& sync) {
+    QObject::connect(width, &QLineEdit::textEdited, d, [&form, sync](const QString& t) {
+        form.setWidthText(t);
+        sync();
+    });
+    QObject::connect(height, &QLineEdit::textEdited, d, [&form, sync](const QString& t) {
+        form.setHeightText(t);
+        sync();
+    });
+}
+
+// The form's width, height and size in their fields, the size on its colour; the caller
+// blocks the fields' signals.
+void showSizeFields(const LevelSizeFields& form, QLineEdit* width, QLineEdit* height, QLineEdit* size) {
+    if (width->text() != form.widthText()) width->setText(form.widthText());
+    if (height->text() != form.heightText()) height->setText(form.heightText());
+    size->setText(form.sizeText());
+    showSizeColour(size, form.sizeBackground());
+}
+
 void fixedDialog(QDialog* d, const char* title) {
     d->setWindowTitle(title);
     d->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -61,8 +90,7 @@ NewLevelDialog::NewLevelDialog(NewLevelForm& form, QWidget* parent) : QDialog(pa
     label(this, "Width", {8, 40, 33, 17});
     label(this, "Height", {56, 40, 33, 17});
     label(this, "Size", {112, 40, 25, 17});
-    label(this, "Computers with a 2MB graphics card,", {8, 96, 225, 17});
-    label(this, "can get performance problems if Size is much over 900000.", {8, 112, 313, 17});
+    sizeAdvice(this);
     sizeField = field(this, {112, 56, 57, 19});
     sizeField->setEnabled(false); // shows the size, never takes it
     setTabOrder(okButton, cancelButton);
@@ -73,14 +101,7 @@ NewLevelDialog::NewLevelDialog(NewLevelForm& form, QWidget* parent) : QDialog(pa
     setTabOrder(heightEdit, randomSizeButton);
 
     connect(nameEdit, &QLineEdit::textEdited, this, [this](const QString& t) { form_.setName(t); });
-    connect(widthEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
-        form_.setWidthText(t);
-        sync();
-    });
-    connect(heightEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
-        form_.setHeightText(t);
-        sync();
-    });
+    takeSizeEdits(this, form_, widthEdit, heightEdit, [this] { sync(); });
     connect(randomNameButton, &QPushButton::clicked, this, [this] {
         form_.pickRandomName();
         sync();
@@ -105,10 +126,7 @@ NewLevelDialog::~NewLevelDialog() {
 void NewLevelDialog::sync() {
     const QSignalBlocker b1(nameEdit), b2(widthEdit), b3(heightEdit);
     if (nameEdit->text() != form_.name()) nameEdit->setText(form_.name());
-    if (widthEdit->text() != form_.widthText()) widthEdit->setText(form_.widthText());
-    if (heightEdit->text() != form_.heightText()) heightEdit->setText(form_.heightText());
-    sizeField->setText(form_.sizeText());
-    showSizeColour(sizeField, form_.sizeBackground());
+    showSizeFields(form_, widthEdit, heightEdit, sizeField);
 }
 
 void NewLevelDialog::showEvent(QShowEvent* event) {
@@ -141,8 +159,7 @@ ResizeLevelDialog::ResizeLevelDialog(ResizeLevelForm& form, QWidget* parent) : Q
                            this);
     now->setGeometry(8, 56, 180, 17);
     label(this, "The level stays at", {192, 8, 110, 17});
-    label(this, "Computers with a 2MB graphics card,", {8, 96, 225, 17});
-    label(this, "can get performance problems if Size is much over 900000.", {8, 112, 313, 17});
+    sizeAdvice(this);
     auto* anchors = new QButtonGroup(this);
     const char* arrows[9] = {"\u2196", "\u2191", "\u2197", "\u2190", "\u25CF",
                              "\u2192", "\u2199", "\u2193", "\u2198"};
@@ -162,14 +179,7 @@ ResizeLevelDialog::ResizeLevelDialog(ResizeLevelForm& form, QWidget* parent) : Q
     setTabOrder(widthEdit, heightEdit);
     setTabOrder(heightEdit, anchorButtons[0]);
 
-    connect(widthEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
-        form_.setWidthText(t);
-        sync();
-    });
-    connect(heightEdit, &QLineEdit::textEdited, this, [this](const QString& t) {
-        form_.setHeightText(t);
-        sync();
-    });
+    takeSizeEdits(this, form_, widthEdit, heightEdit, [this] { sync(); });
     connect(anchors, &QButtonGroup::idClicked, this, [this](int id) { form_.setAnchor(id); });
     connect(okButton, &QPushButton::clicked, this, [this] {
         if (form_.accept()) accept();
@@ -185,10 +195,7 @@ ResizeLevelDialog::~ResizeLevelDialog() {
 
 void ResizeLevelDialog::sync() {
     const QSignalBlocker b1(widthEdit), b2(heightEdit);
-    if (widthEdit->text() != form_.widthText()) widthEdit->setText(form_.widthText());
-    if (heightEdit->text() != form_.heightText()) heightEdit->setText(form_.heightText());
-    sizeField->setText(form_.sizeText());
-    showSizeColour(sizeField, form_.sizeBackground());
+    showSizeFields(form_, widthEdit, heightEdit, sizeField);
     anchorButtons[form_.anchor()]->setChecked(true);
 }
 

@@ -81,7 +81,7 @@ std::nullopt_t LevelSizeFields::refuse(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<QSize> LevelSizeFields::chosenSize() {
+std::optional<QSize> LevelSizeFields::typedSize() {
     const int64_t w = sizeValue(width_), h = sizeValue(height_);
     if (w == 0) return refuse("The width must be a number of pixels, 1 or more.");
     if (h == 0) return refuse("The height must be a number of pixels, 1 or more.");
@@ -94,8 +94,8 @@ std::optional<QSize> LevelSizeFields::chosenSize() {
     return QSize(int(w), int(h));
 }
 
-bool NewLevelForm::accept() {
-    const std::optional<QSize> size = LevelSizeFields::chosenSize();
+bool LevelSizeFields::accept() {
+    const std::optional<QSize> size = typedSize();
     if (!size) return false;
     chosenSize_ = *size;
     accepted_ = true;
@@ -104,24 +104,16 @@ bool NewLevelForm::accept() {
 
 void ResizeLevelForm::begin(QSize current) {
     current_ = current;
-    accepted_ = false;
+    beginChoice();
     showSize(current); // the level has this size already: no warning about it
-}
-
-bool ResizeLevelForm::accept() {
-    const std::optional<QSize> size = LevelSizeFields::chosenSize();
-    if (!size) return false;
-    chosenSize_ = *size;
-    accepted_ = true;
-    return true;
 }
 
 QPoint ResizeLevelForm::shift() const {
     // Halves taken towards zero: growing by 3 adds 1 on the left and 2 on the right,
     // shrinking by 3 takes 1 from the left and 2 from the right.
     auto along = [](int place, int grown) { return place == 0 ? 0 : place == 1 ? grown / 2 : grown; };
-    return {along(anchor_ % 3, chosenSize_.width() - current_.width()),
-            along(anchor_ / 3, chosenSize_.height() - current_.height())};
+    return {along(anchor_ % 3, chosenSize().width() - current_.width()),
+            along(anchor_ / 3, chosenSize().height() - current_.height())};
 }
 
 QString NewLevelForm::chosenName() const {

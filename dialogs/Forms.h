@@ -31,10 +31,17 @@ class LevelSizeFields {
     // The user types (or a random button writes) into a field.
     void setWidthText(const QString& text);
     void setHeightText(const QString& text);
-    // The size OK takes: nothing when the values cannot make a level (the user was told why).
-    std::optional<QSize> chosenSize();
+    // OK: false when the values cannot make a level (the user was told why) and the
+    // dialog stays open; true when the dialog closes with a choice.
+    bool accept();
+    // Cancel, Escape or the window's close box.
+    void cancel() { accepted_ = false; }
+    bool accepted() const { return accepted_; }
+    QSize chosenSize() const { return chosenSize_; }
 
   protected:
+    // Each showing starts with nothing chosen.
+    void beginChoice() { accepted_ = false; }
     // Both fields at once, without the warning.
     void showSize(QSize size);
     UserDialogs& ui_;
@@ -42,6 +49,8 @@ class LevelSizeFields {
   private:
     void sizeChanged(bool warn = true);
     std::nullopt_t refuse(const QString& text);
+    // The size the fields give: nothing when they cannot make a level (the user was told why).
+    std::optional<QSize> typedSize();
 
     qint64 memory_;
     QString title_;
@@ -50,6 +59,8 @@ class LevelSizeFields {
     QString size_;
     Colour sizeBackground_ = kWhite;
     std::function<void()> sizeShown_;
+    bool accepted_ = false;
+    QSize chosenSize_;
 };
 
 // The New Level dialog's fields and buttons, without any widget. The editor keeps it,
@@ -60,27 +71,16 @@ class NewLevelForm : public LevelSizeFields {
 
     const QString& name() const { return name_; }
 
-    // Each showing starts with nothing chosen.
-    void begin() { accepted_ = false; }
+    void begin() { beginChoice(); }
     void setName(const QString& text) { name_ = text; }
     void pickRandomName();
     // Random sizes until the level has fewer than 2 million pixels.
     void pickRandomSize();
-    // OK: false when the values cannot make a level (the user was told why) and the
-    // dialog stays open; true when the dialog closes with a choice.
-    bool accept();
-    // Cancel, Escape or the window's close box.
-    void cancel() { accepted_ = false; }
-
-    bool accepted() const { return accepted_; }
     QString chosenName() const;
-    QSize chosenSize() const { return chosenSize_; }
 
   private:
     RandomSource& random_;
     QString name_ = "Type the name of the level here";
-    bool accepted_ = false;
-    QSize chosenSize_;
 };
 
 // The Resize Level dialog: the new width and height, and which of nine places (0 to 8,
@@ -94,11 +94,6 @@ class ResizeLevelForm : public LevelSizeFields {
     QSize currentSize() const { return current_; }
     int anchor() const { return anchor_; }
     void setAnchor(int anchor) { anchor_ = std::clamp(anchor, 0, 8); }
-    bool accept();
-    void cancel() { accepted_ = false; }
-
-    bool accepted() const { return accepted_; }
-    QSize chosenSize() const { return chosenSize_; }
     // Where the level's top-left corner lands in the new size: at the anchor's side, or
     // in the middle, an odd pixel more or less falling to the right and the bottom.
     QPoint shift() const;
@@ -106,8 +101,6 @@ class ResizeLevelForm : public LevelSizeFields {
   private:
     QSize current_;
     int anchor_ = 4; // the middle
-    bool accepted_ = false;
-    QSize chosenSize_;
 };
 
 // The Options dialog: the level's name.
